@@ -1,0 +1,54 @@
+#include "FileDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace kva {
+namespace {
+
+FileDialogHook& hook()
+{
+    static FileDialogHook h;
+    return h;
+}
+
+QString withSuffix(const QString& name, const QString& suffix)
+{
+    if (name.isEmpty() || suffix.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + u'.' + suffix;
+}
+
+QString choose(QWidget* parent, bool save, const QString& filterName, const QString& pattern, const QString& suffix)
+{
+    if (hook())
+        return withSuffix(hook()(save), suffix);
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(filterName + QStringLiteral(" (") + pattern + u')');
+    dialog.setDefaultSuffix(suffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return withSuffix(dialog.selectedFiles().constFirst(), suffix);
+}
+
+} // namespace
+
+void setFileDialogHook(FileDialogHook h)
+{
+    hook() = std::move(h);
+}
+
+QString chooseSaveFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
+{
+    return choose(parent, true, filterName, pattern, defaultSuffix);
+}
+
+QString chooseOpenFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
+{
+    return choose(parent, false, filterName, pattern, defaultSuffix);
+}
+
+} // namespace kva

@@ -1,0 +1,66 @@
+#include "MessageBoxes.h"
+#include "TempDir.h"
+#include "alarm1.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+TEST(MainWindow, ShowsCaptionPagesAndMenus)
+{
+    TempDir dir;
+    TForm1 form(dir.path("setting.ini"));
+    form.FormCreate({});
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Pomůcka pro nastavení konfigurace GSM alarmu KVA271 - Orvento"));
+    ASSERT_EQ(form.PageControl1->count(), 3);
+    EXPECT_EQ(form.PageControl1->tabText(0), QStringLiteral("Konfigurace"));
+    EXPECT_EQ(form.PageControl1->tabText(1), QStringLiteral("Telefonní čísla"));
+    EXPECT_EQ(form.PageControl1->tabText(2), QStringLiteral("Úprava SMS"));
+    EXPECT_EQ(form.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form.centralWidget()->size(), QSize(788, 537));
+    for (int n = 0; n < 6; ++n) {
+        EXPECT_EQ(form.comItems[n]->text(), QStringLiteral("COM%1").arg(n + 1));
+        EXPECT_TRUE(form.comItems[n]->isCheckable());
+        EXPECT_FALSE(form.comItems[n]->isChecked());
+    }
+    EXPECT_EQ(form.Napoveda1->text(), QStringLiteral("Nápověda"));
+    EXPECT_EQ(form.Oaplikaci2->text(), QStringLiteral("O aplikaci"));
+    EXPECT_EQ(form.SmsCentreNumber, QStringLiteral("+420603052000"));
+}
+
+TEST(MainWindow, ClosingWritesTheCheckedPortAndCentreNumber)
+{
+    TempDir dir;
+    {
+        TForm1 form(dir.path("setting.ini"));
+        form.FormCreate({});
+        form.COM31->setChecked(true);
+        form.SmsCentreNumber = QStringLiteral("+420777000111");
+        form.close();
+    }
+    EXPECT_EQ(dir.read("setting.ini"), QByteArray("COM3\r\n+420777000111\r\n"));
+    TForm1 again(dir.path("setting.ini"));
+    again.FormCreate({});
+    EXPECT_EQ(again.StartupPortName, QStringLiteral("COM3"));
+    EXPECT_EQ(again.SmsCentreNumber, QStringLiteral("+420777000111"));
+}
+
+TEST(MainWindow, UnwritableSettingsAreReportedOnceAndTheWindowStillCloses)
+{
+    TempDir dir;
+    QStringList shown;
+    kva::setMessageHook([&](const kva::MessageRecord& m) {
+        shown << m.title + u'|' + m.text.section(u'\n', 0, 0);
+        return true;
+    });
+    TForm1 form(dir.root()); // a folder: cannot be read or written as a file
+    form.FormCreate({});
+    EXPECT_EQ(form.SmsCentreNumber, QStringLiteral("+420603052000"));
+    form.close();
+    form.close();
+    kva::setMessageHook({});
+    ASSERT_EQ(shown.size(), 2); // one for reading, one for writing
+    EXPECT_EQ(shown[0], QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|I/O error 21"));
+    EXPECT_EQ(shown[1], shown[0]);
+}

@@ -1,0 +1,7 @@
+#include "KvaError.h"
+
+namespace kva {
+
+Error::Error(const QString& message) : std::runtime_error(message.toUtf8().toStdString()) {}
+
+} // namespace kva
