@@ -59,8 +59,8 @@ QByteArray SwapDigitPairs(const QByteArray& text);
 // SMS-centre form: octet count after the length, type octet, swapped digits (empty: "00").
 QByteArray EncodeAddress(const QByteArray& number, quint8 plan, bool destinationForm);
 
-// The SMS-centre field and the TPDU up to the validity period, and how many characters of the
-// text are the SMS-centre field.
+// The SMS-centre field and the TPDU up to and including the validity period (everything before
+// TP-UDL), and how many characters of the text are the SMS-centre field.
 struct TPduHeader {
     QByteArray Text;
     int SmscChars = 0;
