@@ -83,12 +83,14 @@ QByteArray PackSeptets(int selector, PackDirection direction, const QByteArray& 
                        const QByteArray& text);
 
 // Builds the whole PDU into message.PduText and returns the TPDU length, the number of octets
-// after the SMS-centre field (the length AT+CMGW= takes).
+// after the SMS-centre field (the length AT+CMGW= takes). DataCoding & 0x0C selects 8-bit
+// (Windows-1250 octets) or UCS2 (UTF-16 high octet first) user data; anything else is 7-bit.
 quint16 EncodeSubmit(TPduMessage& message, int selector);
 
 // Splits message.PduText into the record's fields and returns the user data in hex, beginning
 // with its length octet. Never reads past the end of PduText: missing octets and characters that
-// are not hex digits count as zero.
+// are not hex digits count as zero. An alphanumeric originator or destination (type of number
+// 101) is read as packed GSM text with selector 2 instead of as digits.
 QByteArray ParsePdu(TPduMessage& message);
 
 // ParsePdu, then the text into MessageText (left unchanged for coding 0x0C).
