@@ -1,0 +1,36 @@
+// Grabs the main window with the "Konfigurace" page into a PNG (for the documentation):
+//   QT_QPA_PLATFORM=offscreen kva-pagegrab docs/konfigurace.png
+#include "Unit5.h"
+#include "alarm1.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kva-pagegrab <output.png>\n");
+        return 2;
+    }
+    QTemporaryDir settings; // keep the real setting.ini out of it
+    TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
+    TForm5* page = nullptr;
+    form1.FormCreate({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+    form1.show();
+    QApplication::processEvents();
+    const QSize needed = page->minimumSizeHint();
+    const QSize available = form1.TabSheet1->size();
+    std::printf("page %dx%d, window needs %dx%d\n", available.width(), available.height(), needed.width(),
+                needed.height());
+    for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        std::printf("%s %d,%d %dx%d\n", w->metaObject()->className(), w->x(), w->y(), w->minimumSizeHint().width(), w->minimumSizeHint().height());
+    if (!form1.grab().save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return needed.width() <= available.width() && needed.height() <= available.height() ? 0 : 3;
+}
