@@ -4,6 +4,7 @@
 #include "alarm1.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -20,14 +21,20 @@ int main(int argc, char** argv)
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm5* page = nullptr;
     form1.FormCreate({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+    // A configuration as a user might load it: "Autentizace zapnuta", "Impuls", and the times
+    // 90 s, 2 min + 30 s, 1 min + 0 s.
+    form1.ReplyBuffer = QStringLiteral("+000000000011");
+    page->StaticText1->setText(form1.ReplyBuffer);
+    page->Nastaveni_checku();
+    form1.ReplyBuffer = QStringLiteral("+000000092310");
+    page->StaticText2->setText(form1.ReplyBuffer);
+    page->Nastaveni_casu();
     form1.show();
     QApplication::processEvents();
     const QSize needed = page->minimumSizeHint();
     const QSize available = form1.TabSheet1->size();
     std::printf("page %dx%d, window needs %dx%d\n", available.width(), available.height(), needed.width(),
                 needed.height());
-    for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        std::printf("%s %d,%d %dx%d\n", w->metaObject()->className(), w->x(), w->y(), w->minimumSizeHint().width(), w->minimumSizeHint().height());
     if (!form1.grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
