@@ -89,19 +89,13 @@ TEST(OptionsDecoding, ShortTextsReadNoFurtherThanTheirEnd)
     EXPECT_EQ(optionsSelectedBy(QStringLiteral("+11")), (QList<Option>{Option::Ok1ActivationLevel, Option::SmsAuthentication}));
 }
 
-TEST(TimesNumber, ListItemsGiveTheirDigits)
+TEST(TimesNumber, SecondsListsEncodeATenth)
 {
-    EXPECT_EQ(timeItems(TimeDigit::AlarmRelayTime),
-              (QStringList{"0", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
-    EXPECT_EQ(timeItems(TimeDigit::DeactivationSeconds), timeItems(TimeDigit::AlarmRelayTime));
-    EXPECT_EQ(timeItems(TimeDigit::AfterActivationSeconds), timeItems(TimeDigit::AlarmRelayTime));
-    EXPECT_EQ(timeItems(TimeDigit::DeactivationMinutes), (QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
-    EXPECT_EQ(timeItems(TimeDigit::AfterActivationMinutes), timeItems(TimeDigit::DeactivationMinutes));
+    EXPECT_EQ(timeItems(TimeDigit::DeactivationSeconds).join(u','), QStringLiteral("0,10,20,30,40,50,60,70,80,90"));
+    EXPECT_EQ(timeItems(TimeDigit::AfterActivationMinutes).join(u','), QStringLiteral("0,1,2,3,4,5,6,7,8,9"));
     EXPECT_EQ(timeDigitForItem(TimeDigit::DeactivationSeconds, QStringLiteral("30")), QChar(u'3'));
-    EXPECT_EQ(timeDigitForItem(TimeDigit::AlarmRelayTime, QStringLiteral("90")), QChar(u'9'));
     EXPECT_EQ(timeDigitForItem(TimeDigit::DeactivationMinutes, QStringLiteral("7")), QChar(u'7'));
     EXPECT_THROW(timeDigitForItem(TimeDigit::DeactivationMinutes, QStringLiteral("12")), ConversionError);
-    EXPECT_THROW(timeDigitForItem(TimeDigit::AlarmRelayTime, QStringLiteral("x")), ConversionError);
 }
 
 TEST(TimesNumber, WorkedExampleEncodesAndDecodes)

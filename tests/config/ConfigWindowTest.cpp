@@ -13,7 +13,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -97,8 +96,6 @@ TEST_F(ConfigWindow, ShowsEveryControlWithItsCaptionAndDefaults)
                               "Odpojením napětí", "Autentizace vypnuta", "Autentizace zapnuta"};
     for (int n = 1; n <= 22; ++n)
         EXPECT_EQ(page.radioButton(n)->text(), QString::fromUtf8(captions[n - 1])) << n;
-    EXPECT_EQ(page.RadioButton1, page.radioButton(1));
-    EXPECT_EQ(page.RadioButton22, page.radioButton(22));
     const char* groups[] = {"Autentizace příchozího hovoru", "Funkce Relé 2", "Opakovat volání při poplachu ?",
                             "Odeslat SMS při poplachu ?", "Udržení kreditu", "Počet ovládacích čísel ze SIM",
                             "Testování optočlenů OK2 až OK4", "Potvrzení akce", "Kontrolní SMS jedenkrát měsíčně",
@@ -106,41 +103,24 @@ TEST_F(ConfigWindow, ShowsEveryControlWithItsCaptionAndDefaults)
     for (int i = 0; i < kva::OptionCount; ++i) {
         const auto o = static_cast<Option>(i);
         EXPECT_EQ(page.GroupBox[i]->title(), QString::fromUtf8(groups[i]));
-        QRadioButton* first = page.firstChoiceButton(o);
-        QRadioButton* second = page.secondChoiceButton(o);
-        EXPECT_EQ(first->parentWidget(), page.GroupBox[i]);
-        EXPECT_EQ(second->parentWidget(), page.GroupBox[i]);
-        EXPECT_LT(first->y(), second->y()) << groups[i]; // the "0" choice is the upper one
+        EXPECT_EQ(page.firstChoiceButton(o)->parentWidget(), page.GroupBox[i]);
+        // the "0" choice is the upper one
+        EXPECT_LT(page.firstChoiceButton(o)->y(), page.secondChoiceButton(o)->y()) << groups[i];
     }
     EXPECT_EQ(page.firstChoiceButton(Option::CallAuthentication), page.RadioButton2);
     EXPECT_EQ(selected(), Defaults);
 
-    for (QComboBox* seconds : {page.ComboBox2, page.ComboBox4, page.ComboBox6}) {
-        ASSERT_EQ(seconds->count(), 10);
+    for (QComboBox* seconds : {page.ComboBox2, page.ComboBox4, page.ComboBox6})
         EXPECT_EQ(seconds->itemText(9), QStringLiteral("90"));
-        EXPECT_FALSE(seconds->isEditable());
-    }
-    for (QComboBox* minutes : {page.ComboBox1, page.ComboBox3}) {
-        ASSERT_EQ(minutes->count(), 10);
+    for (QComboBox* minutes : {page.ComboBox1, page.ComboBox3})
         EXPECT_EQ(minutes->itemText(9), QStringLiteral("9"));
-        EXPECT_EQ(minutes->maxVisibleItems(), 10);
-    }
     EXPECT_EQ(page.ComboBox2->maxVisibleItems(), 12);
     EXPECT_EQ(listTexts(), (QStringList{"0", "0", "0", "0", "0"}));
 
     EXPECT_EQ(options(), QStringLiteral("+000000000000"));
     EXPECT_EQ(times(), QStringLiteral("+000000000000"));
-    for (QLabel* number : {page.StaticText1, page.StaticText2}) {
-        EXPECT_EQ(number->palette().color(QPalette::WindowText), QColor(Qt::red));
-        EXPECT_EQ(number->font().pixelSize(), 20);
-        EXPECT_EQ(number->frameShadow(), QFrame::Sunken);
-        EXPECT_EQ(number->textFormat(), Qt::PlainText);
-    }
     EXPECT_TRUE(page.VrLabel1->text().isEmpty());
-    EXPECT_TRUE(page.VrLabel1->font().bold());
     EXPECT_FALSE(page.Gauge1->isVisible());
-    EXPECT_EQ(page.Gauge1->minimum(), 0);
-    EXPECT_EQ(page.Gauge1->maximum(), 100);
 
     EXPECT_EQ(page.BitBtn1->text(), QStringLiteral("Parametry v aplikaci vymazat"));
     EXPECT_EQ(page.BitBtn1->toolTip(), QStringLiteral("Maže parametry pouze v programu, ne v telefonu"));
@@ -148,11 +128,6 @@ TEST_F(ConfigWindow, ShowsEveryControlWithItsCaptionAndDefaults)
     EXPECT_EQ(page.BitBtn3->text(), QStringLiteral("Uložit konfiguraci do telefonu"));
     EXPECT_EQ(page.BitBtn4->text(), QStringLiteral("Načíst konfiguraci ze souboru"));
     EXPECT_EQ(page.BitBtn2->text(), QStringLiteral("Uložit konfiguraci do souboru"));
-    for (QTimer* t : {page.Timer1, page.Timer2}) {
-        EXPECT_TRUE(t->isSingleShot());
-        EXPECT_EQ(t->interval(), 500);
-        EXPECT_FALSE(t->isActive());
-    }
 
     page.Zakaz_tlacitka();
     for (QPushButton* b : {page.BitBtn1, page.Button1, page.BitBtn3, page.BitBtn4, page.BitBtn2})
@@ -343,14 +318,6 @@ TEST_F(ConfigWindow, LoadingResetsFirstAndKeepsTheLinesAsRead)
     load("empty.par", "");
     EXPECT_EQ(selected(), Defaults);
     EXPECT_EQ(options(), QString());
-
-    QByteArray many;
-    for (int i = 0; i < 200; ++i)
-        many += "+000000000010\r\n";
-    load("many.par", many);
-    EXPECT_TRUE(page.RadioButton4->isChecked());
-    EXPECT_EQ(times(), QStringLiteral("+000000000010"));
-    EXPECT_EQ(listTexts(), (QStringList{"0", "0", "0", "1", "0"}));
 
     // "<b>" must not turn into markup, a 10 000-character line is kept whole
     load("long.par", "<b>" + QByteArray(10000, '1') + "\r\n" + QByteArray(10000, '5'));

@@ -29,50 +29,29 @@ TEST(ParFile, RoundTripIsByteExact)
     EXPECT_EQ(dir.read("in.par"), QByteArray("+000000000001\r\n+000000000000\r\n")); // replaced, not appended
 }
 
-TEST(ParFile, AnyNumberOfLinesReadsAsTwo)
+TEST(ParFile, AnyFileShapeReadsAsTwoLinesOrAnIoError)
 {
     TempDir dir;
-    dir.write("empty.par", "");
-    EXPECT_EQ(readParFile(dir.path("empty.par")).optionsNumber, QString());
-    EXPECT_EQ(readParFile(dir.path("empty.par")).timesNumber, QString());
-    dir.write("one.par", "+000000000001");
-    EXPECT_EQ(readParFile(dir.path("one.par")).optionsNumber, QStringLiteral("+000000000001"));
-    EXPECT_EQ(readParFile(dir.path("one.par")).timesNumber, QString());
     QByteArray many;
     for (int i = 0; i < 200; ++i)
         many += "+00000000000" + QByteArray::number(i % 10) + "\r\n";
-    dir.write("many.par", many);
-    EXPECT_EQ(readParFile(dir.path("many.par")).timesNumber, QStringLiteral("+000000000001"));
-}
-
-TEST(ParFile, LongLinesAndBinaryBytesAreReadAndDecodedWithoutHarm)
-{
-    TempDir dir;
-    dir.write("long.par", QByteArray(10000, '1') + "\r\n" + QByteArray(10000, '7') + "\r\n");
-    const ParFile file = readParFile(dir.path("long.par"));
-    EXPECT_EQ(file.optionsNumber.size(), 10000);
-    EXPECT_EQ(optionsSelectedBy(file.optionsNumber).size(), 11); // only positions 2 … 13 count
-    int applied = 0;
-    decodeTimes(file.timesNumber, [&](TimeDigit, int d) { applied += d == 7; });
-    EXPECT_EQ(applied, 5);
-
-    dir.write("bin.par", QByteArray("\x00\x01\xfe\xff+1\x7f", 7) + "\r\n" + QByteArray("\x80\x00\x1b\x9a", 4));
-    const ParFile bin = readParFile(dir.path("bin.par"));
-    EXPECT_EQ(bin.optionsNumber.size(), 7);
-    EXPECT_EQ(optionsSelectedBy(bin.optionsNumber), QList<Option>{Option::ActionConfirmation}); // the "1" at 6
-    EXPECT_NO_THROW(decodeTimes(bin.timesNumber, [](TimeDigit, int) {})); // 4 characters: no time position
-}
-
-TEST(ParFile, MissingFileOrFolderRaiseIoErrors)
-{
-    TempDir dir;
-    try {
-        readParFile(dir.path("missing.par"));
-        ADD_FAILURE() << "no error for a missing file";
-    } catch (const FileError& e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("I/O error 2\n"))) << e.what();
+    const std::pair<QByteArray, std::pair<QString, QString>> rows[] = {
+        {"", {"", ""}},
+        {"+000000000001", {"+000000000001", ""}},
+        {many, {"+000000000000", "+000000000001"}},
+        {QByteArray("\x00+1\xff\r\n\x1b", 7), {QString::fromLatin1("\0+1", 3) + QChar(0x02D9), "\x1b"}},
+    };
+    for (const auto& [bytes, lines] : rows) {
+        dir.write("f.par", bytes);
+        const ParFile file = readParFile(dir.path("f.par"));
+        EXPECT_EQ(file.optionsNumber, lines.first);
+        EXPECT_EQ(file.timesNumber, lines.second);
     }
-    EXPECT_THROW(readParFile(dir.root()), FileError);
-    EXPECT_THROW(writeParFile(dir.root(), {}), FileError);
-    EXPECT_THROW(writeParFile(dir.path("no/folder/x.par"), {}), FileError);
+    dir.write("long.par", QByteArray(10000, '1') + "\r\n" + QByteArray(10000, '7'));
+    EXPECT_EQ(readParFile(dir.path("long.par")).optionsNumber.size(), 10000);
+    EXPECT_EQ(readParFile(dir.path("long.par")).timesNumber.size(), 10000);
+
+    EXPECT_THROW(readParFile(dir.path("missing.par")), kva::FileError);
+    EXPECT_THROW(readParFile(dir.root()), kva::FileError); // a folder chosen as the file
+    EXPECT_THROW(writeParFile(dir.root(), {}), kva::FileError);
 }
