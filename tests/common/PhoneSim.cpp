@@ -75,6 +75,7 @@ QString PhoneSim::start(const QStringList& args, const QByteArray& state)
 {
     if (!dir_.isValid())
         throw std::runtime_error("PhoneSim: no temporary folder");
+    stop();
     QFile::remove(statePath());
     if (!state.isEmpty()) {
         QFile f(statePath());

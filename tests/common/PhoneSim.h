@@ -29,6 +29,8 @@ public:
 
     // Starts the phone with `args` and `state` (state file text; empty for an empty SIM).
     // Returns the device path; throws std::runtime_error when it does not come up in 5 s.
+    // Starting again stops the running phone and begins a new transcript; to keep the
+    // SIM, pass state() as `state`.
     QString start(const QStringList& args = {}, const QByteArray& state = {});
     QString device() const { return device_; }
     bool running() const;
