@@ -3,6 +3,7 @@
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
+#include "SmsEncoding.h"
 #include "VrStrEdit.h"
 #include "alarm1.h"
 
@@ -154,6 +155,11 @@ void TForm4::FormShow()
 void TForm4::VrStrEdit19Change()
 {
     form1_.SmsCentreNumber = VrStrEdit19->text();
+}
+
+void TForm4::Koduj()
+{
+    TpduLength = encodeMessage(OutgoingMessage, VrStrEdit19->text(), CurrentNumber, CurrentText);
 }
 
 void TForm4::setActionButtonsEnabled(bool enabled)

@@ -1,4 +1,5 @@
 #pragma once
+#include "PDU.h"
 #include "SmsSet.h"
 
 #include <QWidget>
@@ -27,6 +28,10 @@ public:
     void VrStrEdit19Change(); // SmsCentreNumber takes the centre field
     void Button2Click();      // save a *.sms file
     void Button5Click();      // load a *.sms file
+
+    // Encodes the current pair (CurrentNumber, CurrentText) with the SMS-centre field into
+    // OutgoingMessage.PduText and TpduLength.
+    void Koduj();
 
     // Disables or enables the five action buttons in the order Button1, Button3, Button4,
     // Button2, Button5; the fields stay editable.
@@ -70,6 +75,12 @@ public:
     QPushButton* Button2 = nullptr;   // "Uložit SMS do souboru"
     QPushButton* Button5 = nullptr;   // "Načíst SMS ze souboru"
     QTimer* Timer1 = nullptr;         // one-shot 300 ms read step timer, off at start
+
+    QString CurrentNumber; // the pair being encoded, put in place by the caller of Koduj
+    QString CurrentText;
+    kva::TPduMessage OutgoingMessage; // filled by Koduj
+    kva::TPduMessage IncomingMessage; // for decoding what the phone returns
+    quint16 TpduLength = 0;           // set by Koduj: the length AT+CMGW= announces
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -229,3 +229,20 @@ TEST_F(SmsWindow, ActionButtonsToggleTogether)
     for (const QPushButton* b : buttons)
         EXPECT_TRUE(b->isEnabled());
 }
+
+TEST_F(SmsWindow, KodujEncodesTheCurrentPairWithTheCentreField)
+{
+    form.CurrentNumber = form.VrStrEdit7->text();
+    form.CurrentText = form.VrStrEdit8->text();
+    form.Koduj();
+    EXPECT_EQ(form.TpduLength, 21);
+    EXPECT_EQ(form.OutgoingMessage.PduText, QByteArray("079124603050020011000c91246030214365000004" "07d0379c1d1ea301"));
+
+    form.VrStrEdit19->setText(QStringLiteral("+420777000111"));
+    form.CurrentNumber.clear();
+    form.CurrentText = QStringLiteral("OK2");
+    form.Koduj();
+    EXPECT_EQ(form.TpduLength, 8 + 3);
+    EXPECT_TRUE(form.OutgoingMessage.PduText.startsWith("0791247077001011"));
+    EXPECT_TRUE(form.OutgoingMessage.UserDataHeader.isEmpty());
+}
