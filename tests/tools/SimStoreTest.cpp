@@ -119,3 +119,22 @@ TEST(Transcript, EscapingShowsControlBytesAndKeepsBackslashesApart)
     EXPECT_EQ(escapeBytes("\r\n> "), "\\r\\n> ");
     EXPECT_EQ(unescape("\\x1a\\\\r\\q"), "\x1a\\rq");
 }
+
+// A phone-book write with an empty number used to save as a blank word, so the name was read
+// back as the number, or the line was refused when the name was empty too.
+TEST(SimStore, EmptyNumberAndNameKeepTheirPlaceInTheStateText)
+{
+    SimStore sim;
+    sim.setEntry(2, makeEntry("", 129, "Prazdne"));
+    sim.setEntry(3, makeEntry("", 129, ""));
+    sim.setEntry(4, makeEntry("1", 129, "\"\""));
+    const std::string text = sim.toText();
+    const SimStore back = SimStore::fromText(text);
+    ASSERT_EQ(back.phoneBook().size(), 3u);
+    EXPECT_EQ(back.entry(2)->digits, "");
+    EXPECT_EQ(back.entry(2)->name, "Prazdne");
+    EXPECT_EQ(back.entry(3)->digits, "");
+    EXPECT_EQ(back.entry(3)->name, "");
+    EXPECT_EQ(back.entry(4)->name, "\"\"");
+    EXPECT_EQ(back.toText(), text);
+}

@@ -50,6 +50,20 @@ std::vector<std::string> splitBlanks(const std::string& line)
     return out;
 }
 
+// An empty number or name is written as "" so that the words of the line stay in place
+// (a quote inside a field is always escaped, so "" can mean nothing else).
+const std::string kEmptyField = "\"\"";
+
+std::string encodeField(const std::string& bytes)
+{
+    return bytes.empty() ? kEmptyField : percentEncode(bytes);
+}
+
+std::optional<std::string> decodeField(const std::string& word)
+{
+    return word == kEmptyField ? std::string() : percentDecode(word);
+}
+
 } // namespace
 
 std::optional<int> tpduLength(const std::string& pduHex)
@@ -129,7 +143,7 @@ std::string percentEncode(const std::string& bytes)
     std::string out;
     for (char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c >= 0x7F || c == '%') {
+        if (c <= 0x20 || c >= 0x7F || c == '%' || c == '"') {
             out += '%';
             out += digits[c >> 4];
             out += digits[c & 15];
@@ -167,8 +181,8 @@ std::string SimStore::toText() const
            "# pb <position> <type> <number> <name>      (%XX escapes in number and name)\n"
            "# sms <position> <status 0-3> <pdu hex with SMS-centre field>\n";
     for (const auto& [pos, e] : book_)
-        out << "pb " << pos << ' ' << e.type << ' ' << percentEncode(e.shownNumber()) << ' '
-            << percentEncode(e.name) << '\n';
+        out << "pb " << pos << ' ' << e.type << ' ' << encodeField(e.shownNumber()) << ' '
+            << encodeField(e.name) << '\n';
     for (const auto& [pos, m] : sms_)
         out << "sms " << pos << ' ' << m.status << ' ' << m.pdu << '\n';
     return out.str();
@@ -195,8 +209,8 @@ SimStore SimStore::fromText(const std::string& text)
                 fail("expected: pb <position> <type> <number> [<name>]");
             const auto pos = parseInt(words[1]);
             const auto type = parseInt(words[2]);
-            const auto number = percentDecode(words[3]);
-            const auto name = percentDecode(words.size() == 5 ? words[4] : std::string());
+            const auto number = decodeField(words[3]);
+            const auto name = decodeField(words.size() == 5 ? words[4] : std::string());
             if (!pos || *pos < 1 || *pos > kPhoneBookSize)
                 fail("phone-book position must be 1 to 250");
             if (!type || *type > 255)
