@@ -27,6 +27,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class TAfComPortCore;
 
@@ -122,7 +123,7 @@ protected:
 
 private:
     void UpdateFlowLimits();
-    void HandleCoreEvent(TAfCoreEvent kind, uint32_t data); // event thread
+    void HandleCoreEvent(TAfCoreEvent kind, uint32_t data, std::exception_ptr fault); // event thread
     void DeliverPending();                                   // user-interface thread
 
     bool autoOpen_ = false;
@@ -137,10 +138,12 @@ private:
     int syncSlot_ = 0;
     TThreadPriority writeThreadPriority_ = tpHighest;
     // The one event on its way to the user-interface thread: written by the event thread just
-    // before the registry call, read inside it (the call's hand-over orders the two).
+    // before the registry call, read inside it. The lock covers a late handler after a
+    // delivery that ran out of time.
     TAfCoreEvent pendingKind_ = ceOutputEmpty;
     uint32_t pendingData_ = 0;
     std::exception_ptr pendingFault_;
+    std::mutex pendingLock_;
 };
 
 class TAfCustomComPort : public TAfCustomSerialPort {
