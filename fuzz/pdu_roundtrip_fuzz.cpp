@@ -26,7 +26,7 @@ public:
     }
     QByteArray rest()
     {
-        const QByteArray out = fuzz::bytesOf(data_ + pos_, size_ - std::min(pos_, size_));
+        QByteArray out = fuzz::bytesOf(data_ + pos_, size_ - std::min(pos_, size_));
         pos_ = size_;
         return out;
     }

@@ -61,7 +61,7 @@ public:
     // Up to `count` characters as they stand (fewer where the text ends).
     QByteArray chars(int count)
     {
-        const QByteArray out = pos_ < text_.size() ? text_.mid(pos_, count) : QByteArray();
+        QByteArray out = pos_ < text_.size() ? text_.mid(pos_, count) : QByteArray();
         pos_ += count;
         return out;
     }

@@ -339,7 +339,7 @@ std::string PhoneModel::smsRead(const std::string& p)
     const StoredSms* m = store_.sms(*index);
     if (!m)
         return options_.emptyCmgrOk ? kOk : kCmsInvalidIndex;
-    const std::string answer = "\r\n+CMGR: " + std::to_string(m->status) + ",," +
+    std::string answer = "\r\n+CMGR: " + std::to_string(m->status) + ",," +
         std::to_string(tpduLength(m->pdu).value_or(0)) + "\r\n" + m->pdu + "\r\n" + kOk;
     if (m->status == 0) {
         store_.markRead(*index);
