@@ -11,6 +11,6 @@ if [ ! -f build-tsan/CMakeCache.txt ]; then
 fi
 cmake --build build-tsan --target test_serial test_serial_faults -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-export TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/serial/tsan.supp ${TSAN_OPTIONS:-}"
+export TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/sanitizers/tsan.supp ${TSAN_OPTIONS:-}"
 build-tsan/tests/serial/test_serial --gtest_brief=1
 build-tsan/tests/serial/test_serial_faults --gtest_brief=1
