@@ -1,0 +1,72 @@
+#pragma once
+#include "SimStore.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace phonesim {
+
+struct PhoneOptions {
+    bool echo = true;             // command echo at start (ATE1)
+    bool silent = false;          // reads everything, answers nothing
+    bool emptyCmgrOk = false;     // AT+CMGR of an empty slot: "OK" instead of "+CMS ERROR: 321"
+    std::vector<std::string> errorPrefixes;                     // answer ERROR to these commands
+    std::vector<std::pair<std::string, std::string>> replies;  // command prefix -> raw answer
+};
+
+// What the phone sends back: the echo goes out at once, answers may be delayed.
+struct Output {
+    enum Kind { Echo, Answer };
+    Kind kind;
+    std::string bytes;
+    bool operator==(const Output& o) const { return kind == o.kind && bytes == o.bytes; }
+};
+
+std::string joined(const std::vector<Output>& out);
+
+// The AT dialogue of a phone with command echo, phone book and SMS store (PDU mode).
+// Fed the bytes received on the line in any pieces; returns what the phone sends back.
+// Commands end with CR; answers are framed CR LF ... CR LF (3GPP TS 27.007 / 27.005).
+class PhoneModel {
+public:
+    explicit PhoneModel(PhoneOptions options = {}, SimStore store = {});
+
+    std::vector<Output> feed(const std::string& bytes);
+
+    // The line was closed by the client: a half-typed command or PDU is dropped.
+    void resetInput();
+
+    bool echo() const { return echo_; }
+    const SimStore& store() const { return store_; }
+    // True once after every change of the SIM contents (to save the state file).
+    bool takeChanged();
+
+private:
+    static constexpr size_t kMaxLine = 2048;
+    static constexpr size_t kMaxPdu = 2 * 256;
+
+    void flushEcho(std::vector<Output>& out);
+    std::string command(const std::string& line);
+    std::string finishPdu();
+    std::string phoneBookWrite(const std::string& params);
+    std::string phoneBookRead(const std::string& params);
+    std::string smsWrite(const std::string& params);
+    std::string smsRead(const std::string& params);
+    std::string smsDelete(const std::string& params);
+
+    PhoneOptions options_;
+    SimStore store_;
+    bool echo_;
+    bool changed_ = false;
+    std::string echoed_;
+    std::string line_;
+    bool lineTooLong_ = false;
+    bool pduMode_ = false;
+    int pduLength_ = 0;
+    int pduStatus_ = 2;
+    std::string pdu_;
+    bool pduTooLong_ = false;
+};
+
+} // namespace phonesim
