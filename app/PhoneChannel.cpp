@@ -74,6 +74,7 @@ void PhoneChannel::runDeferred()
 
 void PhoneChannel::routeTimer(QTimer* timer, std::function<void()> tick)
 {
+    timer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     connect(timer, &QTimer::timeout, this, [this, tick = std::move(tick)] { runStep(tick); });
 }
 

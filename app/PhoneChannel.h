@@ -118,6 +118,7 @@ public:
     // Runs `step` now, or, while a receive wait is pending, right after the answer is stored.
     void runStep(std::function<void()> step);
     // Every timeout of `timer` (a page's one-shot step timer) runs `tick` through runStep().
+    // The timer is made precise (a coarse one may fire up to 5 % early).
     void routeTimer(QTimer* timer, std::function<void()> tick);
 
     // ---- exchanges ----
