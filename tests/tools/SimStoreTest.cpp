@@ -79,7 +79,7 @@ TEST(Options, EveryOptionInBothSpellings)
 {
     const RunOptions o = parseOptions({"--silent", "--no-echo", "--cmgr-empty-ok", "--delay-ms", "250",
                                        "--piece-bytes=3", "--piece-gap-ms", "40", "--error", "AT+CPBR",
-                                       "--error=AT+CMGR", "--reply", "AT+CMGR=1=\\r\\nX\\x1a", "--state",
+                                       "--error=AT+CMGR", "--reply", "AT+CMGR=1", "=\\r\\nX\\x1a", "--state",
                                        "s.txt", "--transcript=t.txt", "--link", "/tmp/com1"});
     EXPECT_TRUE(o.phone.silent);
     EXPECT_FALSE(o.phone.echo);
@@ -89,8 +89,8 @@ TEST(Options, EveryOptionInBothSpellings)
     EXPECT_EQ(o.pieceGapMs, 40);
     EXPECT_EQ(o.phone.errorPrefixes, (std::vector<std::string>{"AT+CPBR", "AT+CMGR"}));
     ASSERT_EQ(o.phone.replies.size(), 1u);
-    EXPECT_EQ(o.phone.replies[0].first, "AT+CMGR");
-    EXPECT_EQ(o.phone.replies[0].second, "1=\r\nX\x1a");
+    EXPECT_EQ(o.phone.replies[0].first, "AT+CMGR=1");
+    EXPECT_EQ(o.phone.replies[0].second, "=\r\nX\x1a");
     EXPECT_EQ(o.statePath, "s.txt");
     EXPECT_EQ(o.transcriptPath, "t.txt");
     EXPECT_EQ(o.linkPath, "/tmp/com1");
@@ -105,7 +105,7 @@ TEST(Options, MistakesAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> bad = {
         {"--delay-ms"}, {"--delay-ms", "-5"}, {"--delay-ms", "1s"}, {"--delay-ms", "99999999"},
-        {"--silent=1"}, {"--reply", "noequals"}, {"--reply", "=x"}, {"--error", ""}, {"--frobnicate"},
+        {"--silent=1"}, {"--reply", "AT"}, {"--reply", "", "x"}, {"--error", ""}, {"--frobnicate"},
         {"AT"},
     };
     for (const auto& args : bad)

@@ -15,7 +15,7 @@ const char* const kUsage =
     "  --no-echo            start with command echo off (as after ATE0)\n"
     "  --delay-ms N         send each answer N ms after its command (echo at once)\n"
     "  --error CMD          answer ERROR to commands beginning with CMD (repeatable)\n"
-    "  --reply CMD=TEXT     answer TEXT (\\r \\n \\xHH escapes) to commands beginning\n"
+    "  --reply CMD TEXT     answer TEXT (\\r \\n \\xHH escapes) to commands beginning\n"
     "                       with CMD (repeatable)\n"
     "  --piece-bytes N      send answers in pieces of N bytes ...\n"
     "  --piece-gap-ms N     ... N ms apart\n"
@@ -124,11 +124,11 @@ RunOptions parseOptions(const std::vector<std::string>& args)
                 throw UsageError("--error needs a command");
             o.phone.errorPrefixes.push_back(cmd);
         } else if (name == "--reply") {
-            const std::string spec = take();
-            const size_t sep = spec.find('=');
-            if (sep == std::string::npos || sep == 0)
-                throw UsageError("--reply needs CMD=TEXT");
-            o.phone.replies.emplace_back(spec.substr(0, sep), unescape(spec.substr(sep + 1)));
+            // two arguments, since both the command and the answer may hold '='
+            const std::string cmd = take();
+            if (cmd.empty() || i + 1 >= args.size())
+                throw UsageError("--reply needs CMD and TEXT");
+            o.phone.replies.emplace_back(cmd, unescape(args[++i]));
         } else if (name == "--state") {
             o.statePath = take();
         } else if (name == "--transcript") {
