@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core
   clang libclang-rt-14-dev
   appstream desktop-file-utils
+  qt6-serialport-dev
 )
 
 missing=()
