@@ -323,7 +323,7 @@ TEST_F(ConfigTransfer, StartupOpensOnlyAnExactPortName)
 TEST_F(ConfigTransfer, LateAnswerIsNotTakenForTheNextPosition)
 {
     // The phone echoes "AT+CPBR=5" but answers it only after echoing "AT+CPBR=6".
-    startPhone({"--reply", "AT+CPBR=5=", "--reply", "AT+CPBR=6=\\r\\n+CPBR: 5,\"+000000092310\",145,\"Setup\"\\r\\n\\r\\nOK\\r\\n"},
+    startPhone({"--reply", "AT+CPBR=5", "", "--reply", "AT+CPBR=6", "\\r\\n+CPBR: 5,\"+000000092310\",145,\"Setup\"\\r\\n\\r\\nOK\\r\\n"},
                Sim56);
     openWindow();
     read();
@@ -399,4 +399,33 @@ TEST_F(ConfigTransfer, PhoneVanishingMidExchangeEndsItWithOneError)
     for (const QString& s : shown)
         std::cout << "[ shown    ] " << s.toStdString() << "\n";
     EXPECT_EQ(shown.size(), 1);
+}
+
+TEST_F(ConfigTransfer, ErrorGarbageAndHugeAnswersReadAsNoEntry)
+{
+    startPhone({"--error", "AT+CPBR=5", "--reply", "AT+CPBR=6", QString(10000, u'\x7f')}, Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000000"));
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000000000"));
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ConfigTransfer, ATimesNumberWithANonDigitEndsTheReadWithOneError)
+{
+    startPhone({"--reply", "AT+CPBR=6", "\\r\\n+CPBR: 6,\"+000000092x10\",145,\"Casy\"\\r\\n\\r\\nOK\\r\\n"}, Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(shown, QStringList{"Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|'x' is not a valid integer value"});
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011")); // position 5 was read
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092x10"));
+    expectIdle();
+    // The next exchange runs normally.
+    shown.clear();
+    page->BitBtn3->click();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_TRUE(phone.waitForReceived("\"Casy\"\r", 2000));
 }
