@@ -104,6 +104,7 @@ TForm5::TForm5(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     Timer2 = new QTimer(this);
     Timer2->setSingleShot(true);
     Timer2->setInterval(500);
+    connectTransfer();
 
     FormCreate();
 }
