@@ -6,6 +6,7 @@
 #include "PhoneReply.h"
 
 #include <QAbstractButton>
+#include <QLoggingCategory>
 #include <QWidget>
 
 namespace kva {
@@ -32,6 +33,9 @@ void PhoneChannel::dataReceived()
     receiveTimer_.start();
 }
 
+// The AT dialogue, for a user's problem report: QT_LOGGING_RULES="kva.phone.debug=true".
+Q_LOGGING_CATEGORY(phoneTrace, "kva.phone", QtWarningMsg)
+
 void PhoneChannel::receiveWaitOver()
 {
     if (shutDown_)
@@ -44,6 +48,8 @@ void PhoneChannel::receiveWaitOver()
         fail(std::current_exception());
         return;
     }
+    if (!bytes.isEmpty())
+        qCDebug(phoneTrace) << "phone <-" << bytes;
     state_.LastChunk = fromCp1250(bytes);
     if (!state_.LastChunk.isEmpty())
         state_.ReplyBuffer = state_.LastChunk;
@@ -137,6 +143,7 @@ void PhoneChannel::send(const QByteArray& bytes)
 {
     if (!port_.write)
         throw Error(QStringLiteral("POZOR - sériový port není otevřen !"));
+    qCDebug(phoneTrace) << "phone ->" << bytes;
     port_.write(bytes);
 }
 
