@@ -1,6 +1,6 @@
 #include "AppTexts.h"
-#include "Unit2.h"
-#include "Unit3.h"
+#include "InfoWindows.h"
+#include "KvaResources.h"
 #include "Unit4.h"
 #include "Unit5.h"
 #include "Unit6.h"
@@ -12,6 +12,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kva271-config"));
+    QApplication::setWindowIcon(kva::applicationIcon());
+    // Lets the desktop match the windows to the installed .desktop entry (icon, name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.kva271config"));
 
     TForm1 form1;
     form1.FormCreate({
@@ -20,10 +23,7 @@ int main(int argc, char** argv)
         [](TForm1& f) { return new TForm6(f); },
     });
 
-    TForm3 help(&form1);
-    TForm2 about(&form1);
-    QObject::connect(form1.Napoveda1, &QAction::triggered, &help, &TForm3::showAndRaise);
-    QObject::connect(form1.Oaplikaci2, &QAction::triggered, &about, &TForm2::showAndRaise);
+    kva::createInfoWindows(form1);
 
     form1.show();
     return app.exec();

@@ -12,8 +12,10 @@ namespace kva {
 
 QString settingsFilePath(const QString& executableDir)
 {
+    // An installed program (under /usr or /opt) never writes beside itself, even when run as root.
     const QFileInfo dir(executableDir);
-    if (dir.isDir() && dir.isWritable())
+    const bool systemFolder = executableDir.startsWith(QStringLiteral("/usr/")) || executableDir.startsWith(QStringLiteral("/opt/"));
+    if (!systemFolder && dir.isDir() && dir.isWritable())
         return QDir(executableDir).filePath(QStringLiteral("setting.ini"));
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty())

@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-if [ ! -f build/CMakeCache.txt ]; then
+# Settings given on the command line (./test gives -DKVA_WERROR=ON) are applied every time.
+if [ ! -f build/CMakeCache.txt ] || [ $# -gt 0 ]; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
 fi
 cmake --build build -j"$(nproc)"

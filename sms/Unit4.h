@@ -1,14 +1,92 @@
 #pragma once
+#include "PDU.h"
+#include "SmsSet.h"
+
 #include <QWidget>
+#include <array>
 
+class QLabel;
+class QPushButton;
+class QTimer;
 class TForm1;
+class TGauge;
+class VrStrEdit;
 
-// Úprava SMS (placeholder until its page is built).
+// Úprava SMS: the nine SMS messages (destination number and text for SIM positions 1 to 9)
+// and the SMS-centre number, their check, *.sms files. The phone transfer uses the buttons,
+// timer, status label and gauge declared here.
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm4(TForm1& form1, QWidget* parent = nullptr);
 
+    // True when the SMS-centre number is 13 characters beginning with "+" and every destination
+    // number is empty or of that form.
+    bool Kontrola() const;
+
+    void FormShow();          // the centre field takes SmsCentreNumber
+    void VrStrEdit19Change(); // SmsCentreNumber takes the centre field
+    void Button2Click();      // save a *.sms file
+    void Button5Click();      // load a *.sms file
+
+    // Encodes the current pair (CurrentNumber, CurrentText) with the SMS-centre field into
+    // OutgoingMessage.PduText and TpduLength.
+    void Koduj();
+
+    // Disables or enables the five action buttons in the order Button1, Button3, Button4,
+    // Button2, Button5; the fields stay editable.
+    void setActionButtonsEnabled(bool enabled);
+
+    // The eighteen fields as pairs, SIM positions 1 to 9.
+    kva::sms::SmsSet smsSet() const;
+    void setSmsSet(const kva::sms::SmsSet& set);
+    VrStrEdit* numberField(int index) const { return numberFields_[index]; }
+    VrStrEdit* textField(int index) const { return textFields_[index]; }
+
+    QLabel* Label1 = nullptr; // "Telefonní číslo"
+    QLabel* Label2 = nullptr; // "Text SMS"
+    std::array<QLabel*, kva::sms::PairCount> rowLabels{}; // "Vstup OK2" ... "RE2 vypnuto"
+    VrStrEdit* VrStrEdit1 = nullptr;  // number, position 1 (input OK2)
+    VrStrEdit* VrStrEdit2 = nullptr;  // text, position 1
+    VrStrEdit* VrStrEdit3 = nullptr;
+    VrStrEdit* VrStrEdit4 = nullptr;
+    VrStrEdit* VrStrEdit5 = nullptr;
+    VrStrEdit* VrStrEdit6 = nullptr;
+    VrStrEdit* VrStrEdit7 = nullptr;  // number, position 4 (input OK1, "Poplach")
+    VrStrEdit* VrStrEdit8 = nullptr;
+    VrStrEdit* VrStrEdit9 = nullptr;
+    VrStrEdit* VrStrEdit10 = nullptr;
+    VrStrEdit* VrStrEdit11 = nullptr;
+    VrStrEdit* VrStrEdit12 = nullptr;
+    VrStrEdit* VrStrEdit13 = nullptr;
+    VrStrEdit* VrStrEdit14 = nullptr;
+    VrStrEdit* VrStrEdit15 = nullptr;
+    VrStrEdit* VrStrEdit16 = nullptr;
+    VrStrEdit* VrStrEdit17 = nullptr; // number, position 9
+    VrStrEdit* VrStrEdit18 = nullptr; // text, position 9
+    QLabel* Label3 = nullptr;         // "Číslo Vašeho SMS centra"
+    VrStrEdit* VrStrEdit19 = nullptr; // SMS-centre number, mirrors SmsCentreNumber
+    std::array<QLabel*, 4> notes{};
+    QLabel* VrLabel1 = nullptr;       // status
+    TGauge* Gauge1 = nullptr;         // hidden unless a phone exchange runs
+    QPushButton* Button1 = nullptr;   // "Načti SMS z telefonu"
+    QPushButton* Button3 = nullptr;   // "Ulož SMS do telefonu"
+    QPushButton* Button4 = nullptr;   // "Vymazat všechny SMS v telefonu"
+    QPushButton* Button2 = nullptr;   // "Uložit SMS do souboru"
+    QPushButton* Button5 = nullptr;   // "Načíst SMS ze souboru"
+    QTimer* Timer1 = nullptr;         // one-shot 300 ms read step timer, off at start
+
+    QString CurrentNumber; // the pair being encoded, put in place by the caller of Koduj
+    QString CurrentText;
+    kva::TPduMessage OutgoingMessage; // filled by Koduj
+    kva::TPduMessage IncomingMessage; // for decoding what the phone returns
+    quint16 TpduLength = 0;           // set by Koduj: the length AT+CMGW= announces
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     TForm1& form1_;
+    std::array<VrStrEdit*, kva::sms::PairCount> numberFields_{};
+    std::array<VrStrEdit*, kva::sms::PairCount> textFields_{};
 };

@@ -45,5 +45,6 @@ TEST(SettingsFile, LivesBesideTheExecutableOnlyWhenThatFolderIsWritable)
     EXPECT_EQ(settingsFilePath(dir.root()), dir.path("setting.ini"));
     qputenv("XDG_CONFIG_HOME", dir.path("cfg").toLocal8Bit());
     EXPECT_EQ(settingsFilePath(dir.path("does-not-exist")), dir.path("cfg/kva271-config/setting.ini"));
+    EXPECT_EQ(settingsFilePath(QStringLiteral("/usr/bin")), dir.path("cfg/kva271-config/setting.ini"));
     qunsetenv("XDG_CONFIG_HOME");
 }

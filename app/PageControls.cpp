@@ -1,0 +1,33 @@
+#include "PageControls.h"
+
+#include <QLabel>
+#include <algorithm>
+
+TGauge::TGauge(QWidget* parent) : QProgressBar(parent)
+{
+    setRange(0, 100);
+    setValue(0);
+    setTextVisible(true);
+    setFormat(QStringLiteral("%p%"));
+    setAlignment(Qt::AlignCenter);
+    setStyleSheet(QStringLiteral("QProgressBar { background: #0000c0; color: white; border: 1px solid gray; }"
+                                 "QProgressBar::chunk { background: yellow; }"));
+}
+
+void TGauge::setValue(int value)
+{
+    QProgressBar::setValue(std::clamp(value, minimum(), maximum()));
+}
+
+namespace kva {
+
+QLabel* newStatusLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setStyleSheet(QStringLiteral("QLabel { color: red; font-weight: bold; }"));
+    return label;
+}
+
+} // namespace kva
