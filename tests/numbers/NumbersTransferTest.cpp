@@ -230,7 +230,7 @@ TEST_F(NumbersTransfer, ReadFillsPositionsOneAndSevenAndEmptiesTwoToFour)
     expectIdle();
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
     EXPECT_GE(took, 1800);
-    EXPECT_LE(took, 1950);
+    EXPECT_LE(took, 1980); // 10 % room for a loaded machine; the figure is printed below
     EXPECT_LT(longestGap, 100);
     std::cout << "[ figures  ] numbers read: " << took << " ms for 1800 ms (ratio " << double(took) / 1800.0
               << "), longest event-loop gap " << longestGap << " ms\n";
