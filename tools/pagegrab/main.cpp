@@ -2,6 +2,8 @@
 //   QT_QPA_PLATFORM=offscreen kva-pagegrab docs/konfigurace.png
 // or, with a phone on COM1 (KVA271_COM1, e.g. phonesim), while a write to the phone runs:
 //   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --exchange docs/vymena.png
+// and the "Telefonní čísla" page while its write runs:
+//   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --numbers-exchange docs/cisla-vymena.png
 #include "PhoneChannel.h"
 #include "Unit5.h"
 #include "alarm1.h"
@@ -15,6 +17,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+
+int grabNumbersExchange(const QString& output); // NumbersExchange.cpp
 
 namespace {
 
@@ -49,8 +53,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--exchange")
         return grabExchange(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && QByteArray(argv[1]) == "--numbers-exchange")
+        return grabNumbersExchange(QString::fromLocal8Bit(argv[2]));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kva-pagegrab [--exchange] <output.png>\n");
+        std::fprintf(stderr, "usage: kva-pagegrab [--exchange | --numbers-exchange] <output.png>\n");
         return 2;
     }
     QTemporaryDir settings; // keep the real setting.ini out of it
