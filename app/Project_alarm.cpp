@@ -1,6 +1,7 @@
 #include "AppTexts.h"
 #include "InfoWindows.h"
 #include "KvaResources.h"
+#include "TerminationSignals.h"
 #include "Unit4.h"
 #include "Unit5.h"
 #include "Unit6.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
 
     kva::createInfoWindows(form1);
 
+    kva::closeOnTerminationSignals(&form1);
     form1.show();
     return app.exec();
 }

@@ -1,11 +1,17 @@
 #include "alarm1.h"
 
+#include "AfComPort.h"
+#include "AfSafeSync.h"
 #include "AppTexts.h"
 #include "MessageBoxes.h"
+#include "PhoneChannel.h"
+#include "PortAdvice.h"
 #include "SettingsFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include <QGuiApplication>
 #include <QScreen>
@@ -28,12 +34,19 @@ TForm1::TForm1(const QString& settingsPath)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     Port1 = menuBar()->addMenu(QStringLiteral("Port"));
+    Port1->setToolTipsVisible(true);
     for (int n = 1; n <= 6; ++n) {
         QAction* item = Port1->addAction(QStringLiteral("COM%1").arg(n));
         item->setCheckable(true);
         item->setChecked(false);
         comItems[n - 1] = item;
+        connect(item, &QAction::triggered, this, [this, item, n] {
+            item->setChecked(!item->isChecked()); // the marks follow successful openings only
+            comClick(n);
+        });
     }
+    updatePortTips();
+    connect(Port1, &QMenu::aboutToShow, this, &TForm1::updatePortTips);
     Oaplikaci1 = menuBar()->addMenu(QStringLiteral("O aplikaci"));
     Napoveda1 = Oaplikaci1->addAction(QStringLiteral("Nápověda"));
     Oaplikaci2 = Oaplikaci1->addAction(QStringLiteral("O aplikaci"));
@@ -52,13 +65,37 @@ TForm1::TForm1(const QString& settingsPath)
     PageControl1->setCurrentIndex(0);
     setCentralWidget(client);
 
+    AfComPort1 = new TAfComPort(this);
+    AfComPort1->SetName(QStringLiteral("AfComPort1"));
+    AfComPort1->SetBaudRate(br19200);
+    AfComPort1->SetEventThreadPriority(tpTimeCritical);
+    AfComPort1->SetInBufSize(8192);
+    AfComPort1->OnDataRecived = [this](QObject* sender, int32_t count) { AfComPort1DataRecived(sender, count); };
+    AfComPort1->AfterLoad();
+
+    channel_ = new kva::PhoneChannel(*this, this, this);
+    channel_->setPort({
+        [this] { return AfComPort1->IsOpen(); },
+        [this](const QByteArray& bytes) { AfComPort1->WriteText(bytes); },
+        [this] { return AfComPort1->ReadText(); },
+    });
+    // A fault of the port's worker threads ends the exchange in progress and is shown once.
+    AfSetErrorDisplay([this](const QString& message) { channel_->fail(message); });
+
     adjustSize();
     setFixedSize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    AfSetErrorDisplay(nullptr);
+    channel_->shutdown();
+    AfComPort1->OnDataRecived = nullptr;
+    delete AfComPort1; // stops its threads before the channel and the window go
+    AfComPort1 = nullptr;
+}
 
 void TForm1::dock(QWidget* window, QWidget* page)
 {
@@ -78,6 +115,7 @@ void TForm1::FormCreate(const TabWindows& windows)
     dock(phoneNumbers, TabSheet2);
     dock(sms, TabSheet3);
     NactiIni();
+    openStartupPort();
 }
 
 void TForm1::NactiIni()
@@ -105,7 +143,72 @@ void TForm1::FormClose()
     if (closed_)
         return;
     closed_ = true;
+    channel_->shutdown();
+    AfComPort1->Close();
     UlozIni();
+}
+
+void TForm1::updatePortTips()
+{
+    for (int n = 1; n <= 6; ++n) {
+        const QString path = AfComDevicePath(n);
+        const QString tip = path.isEmpty() ? QStringLiteral("COM%1: žádné zařízení").arg(n)
+                                           : QStringLiteral("COM%1 = %2").arg(n).arg(path);
+        comItems[n - 1]->setStatusTip(tip);
+        comItems[n - 1]->setToolTip(tip);
+    }
+}
+
+void TForm1::Smazni_oznaceni()
+{
+    for (QAction* item : comItems)
+        item->setChecked(false);
+}
+
+void TForm1::comClick(int n)
+{
+    try {
+        AfComPort1->Close();
+        AfComPort1->SetComNumber(uint16_t(n));
+        AfComPort1->Open();
+    } catch (const EAfComPortCoreError& e) {
+        QString text = QString::fromUtf8(e.what());
+        const QString path = e.DevicePath().isEmpty() ? AfComDevicePath(n) : e.DevicePath();
+        const QString advice = kva::portOpenAdvice(e.Cause(), n, path, kva::deviceGroupOf(path));
+        if (!advice.isEmpty())
+            text += u'\n' + advice;
+        kva::showErrorBox(this, text);
+        return;
+    } catch (const std::exception& e) {
+        kva::showErrorBox(this, QString::fromUtf8(e.what()));
+        return;
+    }
+    Smazni_oznaceni();
+    comItems[n - 1]->setChecked(true);
+}
+
+void TForm1::COM11Click() { comClick(1); }
+void TForm1::COM21Click() { comClick(2); }
+void TForm1::COM31Click() { comClick(3); }
+void TForm1::COM41Click() { comClick(4); }
+void TForm1::COM51Click() { comClick(5); }
+void TForm1::COM61Click() { comClick(6); }
+
+void TForm1::openStartupPort()
+{
+    // Whole text, case as shown: "com3", " COM3" or "COM7" open nothing.
+    const std::array<void (TForm1::*)(), 6> handlers{&TForm1::COM61Click, &TForm1::COM51Click, &TForm1::COM41Click,
+                                                     &TForm1::COM31Click, &TForm1::COM21Click, &TForm1::COM11Click};
+    for (int i = 0; i < 6; ++i)
+        if (StartupPortName == QStringLiteral("COM%1").arg(6 - i)) {
+            (this->*handlers[size_t(i)])();
+            return;
+        }
+}
+
+void TForm1::AfComPort1DataRecived(QObject* /*Sender*/, int32_t /*Count*/)
+{
+    channel_->dataReceived();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -3,14 +3,20 @@
 
 #include <QMainWindow>
 #include <array>
+#include <cstdint>
 #include <functional>
 
 class QAction;
 class QMenu;
 class QTabWidget;
+class TAfComPort;
+namespace kva {
+class PhoneChannel;
+}
 
 // The main window: three tab pages hosting the tab windows, the "Port" and "O aplikaci" menus,
-// the shared state and setting.ini.
+// the shared state and setting.ini, the serial port AfComPort1 and the phone command channel
+// shared by the tab windows (PhoneChannel.h).
 class TForm1 : public QMainWindow, public SharedState {
     Q_OBJECT
 public:
@@ -26,11 +32,28 @@ public:
     explicit TForm1(const QString& settingsPath = QString());
     ~TForm1() override;
 
-    // Creates and docks the tab windows, reads setting.ini. The start-up port opening follows.
+    // Creates and docks the tab windows, reads setting.ini, opens the port it names.
     void FormCreate(const TabWindows& windows);
     void NactiIni();
     void UlozIni();
+    // Stops any exchange, closes the port, then writes setting.ini (once).
     void FormClose();
+
+    // "Port" menu: close, ComNumber := n, open; on success only the item of port n is checked.
+    // A failed opening shows the port's message and a line on the cause; marks stay as they were.
+    void COM11Click();
+    void COM21Click();
+    void COM31Click();
+    void COM41Click();
+    void COM51Click();
+    void COM61Click();
+    void Smazni_oznaceni();
+    // Runs the handler of the item named exactly "COM1" … "COM6" by StartupPortName, if any.
+    void openStartupPort();
+    // The port's data-received event (Count is not used): the channel's 250 ms receive wait.
+    void AfComPort1DataRecived(QObject* Sender, int32_t Count);
+
+    kva::PhoneChannel& channel() { return *channel_; }
 
     QString settingsPath() const { return settingsPath_; }
 
@@ -49,13 +72,17 @@ public:
     QMenu* Oaplikaci1 = nullptr;
     QAction* Napoveda1 = nullptr; // opens the help window
     QAction* Oaplikaci2 = nullptr; // opens the about window
+    TAfComPort* AfComPort1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void dock(QWidget* window, QWidget* page);
+    void comClick(int n);
+    void updatePortTips();
 
     QString settingsPath_;
     bool closed_ = false;
+    kva::PhoneChannel* channel_ = nullptr;
 };

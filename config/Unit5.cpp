@@ -104,6 +104,7 @@ TForm5::TForm5(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     Timer2 = new QTimer(this);
     Timer2->setSingleShot(true);
     Timer2->setInterval(500);
+    connectTransfer();
 
     FormCreate();
 }
@@ -390,6 +391,7 @@ void TForm5::buildLayout()
     StaticText2 = new QLabel;
     column2->addStretch();
     column2->addWidget(buildNumberBox(QStringLiteral("Číslo které uložíte na 5. pozici SIM"), StaticText1));
+    column2->addSpacing(10); // keeps the number's frame clear of the tab page's edge
 
     ComboBox1 = makeList(TimeDigit::DeactivationMinutes, 10);
     ComboBox2 = makeList(TimeDigit::DeactivationSeconds, 12);
@@ -403,6 +405,7 @@ void TForm5::buildLayout()
     column3->addWidget(buildTimeGroup(QStringLiteral("Doba sepnutí poplachového relé"), nullptr, ComboBox6));
     column3->addStretch();
     column3->addWidget(buildNumberBox(QStringLiteral("Číslo které uložíte na 6. pozici SIM"), StaticText2));
+    column3->addSpacing(10);
 
     VrLabel1 = new QLabel;
     VrLabel1->setTextFormat(Qt::PlainText);

@@ -14,8 +14,8 @@ class QTimer;
 class TForm1;
 
 // The "Konfigurace" page: eleven two-way options and five times, both SIM numbers always
-// shown, and the configuration files. The phone transfer handlers (BitBtn3Click, Timer1Timer,
-// Button1Click, Timer2Timer) are added by the transfer code; the buttons and timers are here.
+// shown, the configuration files, and the transfer of both numbers to and from SIM phone-book
+// positions 5 ("Setup") and 6 ("Casy") through the main window's phone channel (Unit5Transfer.cpp).
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
@@ -50,6 +50,16 @@ public:
     void BitBtn1Click(); // clear
     void BitBtn2Click(); // save to a *.par file
     void BitBtn4Click(); // load from a *.par file
+
+    // Write to the phone: port check, probe, then (one Timer1 tick later) position 5, a
+    // 1.5 s pause with the gauge at 25, 50, 75, 100, and position 6.
+    void BitBtn3Click();
+    void Timer1Timer();
+    // Read from the phone: probe (step 0), then positions 5 and 6, one Timer2 tick each.
+    void Button1Click();
+    void Timer2Timer();
+    // Both timers stopped, status label empty, gauge hidden, action buttons enabled.
+    void backToIdle();
 
     const kva::ConfigModel& model() const { return model_; }
     // The option and the choice ("1" = true) that radio button n (1 … 22) stands for.
@@ -107,6 +117,7 @@ private:
     QWidget* buildNumberBox(const QString& caption, QLabel* number);
     QComboBox* makeList(kva::TimeDigit t, int visibleItems);
     void timeChosen(kva::TimeDigit t);
+    void connectTransfer();
 
     TForm1& form1_;
     kva::ConfigModel model_;

@@ -90,7 +90,7 @@ TForm6::TForm6(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
 
     setEntries(initialEntries());
 
-    // Button1 and Button2 (phone transfer) are connected by the transfer code.
+    connectTransfer();
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });

@@ -13,8 +13,8 @@ class TGauge;
 class VrStrEdit;
 
 // Ukládání telefonních čísel: the five phone-book entries (SIM positions 1, 2, 3, 4, 7), their
-// check, clearing, and *.num files. The phone transfer uses the buttons, timer, status label
-// and gauge declared here.
+// check, clearing, and *.num files; their transfer with the phone through the main window's phone
+// channel (Unit6Transfer.cpp).
 class TForm6 : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +28,16 @@ public:
     void BitBtn1Click(); // clear the entries
     void BitBtn2Click(); // load a *.num file
     void BitBtn3Click(); // save a *.num file
+
+    // Read from the phone: port check, probe (step 0), then positions 1, 2, 3, 4, 7, one
+    // Timer2 tick each.
+    void Button1Click();
+    // Write to the phone: Kontrola, port check, probe (step 10), then the five write or
+    // delete commands 1500 ms apart, sent from the texts the fields hold when it begins.
+    void Button2Click();
+    void Timer2Timer();
+    // Stops the timer, empties the status label, hides the gauge, enables the buttons.
+    void backToIdle();
 
     // The fields as entries, in the order 1, 2, 3, 4, 7.
     kva::numbers::Entries entries() const;
@@ -60,6 +70,9 @@ public:
 
 private:
     void setButtonsEnabled(bool enabled);
+    void connectTransfer();
+    void startWrite();
+    void readStep(int position);
 
     TForm1& form1_;
     std::array<VrStrEdit*, kva::numbers::EntryCount> numberFields_{};

@@ -50,6 +50,9 @@ done
 [ -n "$device" ] || { echo "phonesim printed no device" >&2; exit 1; }
 
 export KVA271_COM1="$device"
+# First demo run: let the program open COM1 by itself at start-up.
+settings=build/app/setting.ini
+[ -f "$settings" ] || printf 'COM1\r\n+420603052000\r\n' > "$settings"
 echo "Simulated phone on $device (COM1); SIM in $state, dialogue in $demo/transcript.txt"
-echo "Choose Port > COM1 in the program if it is not selected yet."
+echo "If Port > COM1 is not ticked in the program, choose it."
 "$app" "$@"

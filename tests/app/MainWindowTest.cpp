@@ -40,10 +40,21 @@ TEST(MainWindow, ClosingWritesTheCheckedPortAndCentreNumber)
         form.close();
     }
     EXPECT_EQ(dir.read("setting.ini"), QByteArray("COM3\r\n+420777000111\r\n"));
+    // The start-up opening of COM3 fails here (no such device): shown, start-up goes on.
+    qputenv("KVA271_COM3", dir.path("no-such-device").toLocal8Bit());
+    QStringList shown;
+    kva::setMessageHook([&](const kva::MessageRecord& m) {
+        shown << m.text.section(u'\n', 0, 0);
+        return true;
+    });
     TForm1 again(dir.path("setting.ini"));
     again.FormCreate({});
+    kva::setMessageHook({});
+    qunsetenv("KVA271_COM3");
     EXPECT_EQ(again.StartupPortName, QStringLiteral("COM3"));
     EXPECT_EQ(again.SmsCentreNumber, QStringLiteral("+420777000111"));
+    EXPECT_EQ(shown, QStringList{"Chybné číslo portu (COM3)"});
+    EXPECT_FALSE(again.COM31->isChecked());
 }
 
 TEST(MainWindow, UnwritableSettingsAreReportedOnceAndTheWindowStillCloses)

@@ -1,20 +1,62 @@
 // Grabs the main window with the "Konfigurace" page into a PNG (for the documentation):
 //   QT_QPA_PLATFORM=offscreen kva-pagegrab docs/konfigurace.png
+// or, with a phone on COM1 (KVA271_COM1, e.g. phonesim), while a write to the phone runs:
+//   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --exchange docs/vymena.png
+// and the "Telefonní čísla" page while its write runs:
+//   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --numbers-exchange docs/cisla-vymena.png
+#include "PhoneChannel.h"
 #include "Unit5.h"
 #include "alarm1.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 
+int grabNumbersExchange(const QString& output); // NumbersExchange.cpp
+
+namespace {
+
+int grabExchange(const QString& output)
+{
+    QTemporaryDir settings;
+    TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
+    TForm5* page = nullptr;
+    form1.FormCreate({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+    form1.show();
+    form1.COM11Click();
+    page->BitBtn3Click();
+    QElapsedTimer clock;
+    clock.start();
+    while (!(page->Gauge1->isVisible() && page->Gauge1->value() >= 50) && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (!page->Gauge1->isVisible()) {
+        std::fprintf(stderr, "no exchange in progress (is KVA271_COM1 a phone?)\n");
+        return 1;
+    }
+    const bool saved = form1.grab().save(output);
+    while (form1.channel().busy() && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    form1.close();
+    return saved ? 0 : 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--exchange")
+        return grabExchange(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && QByteArray(argv[1]) == "--numbers-exchange")
+        return grabNumbersExchange(QString::fromLocal8Bit(argv[2]));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kva-pagegrab <output.png>\n");
+        std::fprintf(stderr, "usage: kva-pagegrab [--exchange | --numbers-exchange] <output.png>\n");
         return 2;
     }
     QTemporaryDir settings; // keep the real setting.ini out of it

@@ -1,0 +1,452 @@
+// End to end: the "Konfigurace" page writes and reads SIM positions 5 and 6 through the main
+// window's port, against the simulated phone on a pseudo-terminal (KVA271_COM1 points at it).
+#include "AfComPort.h"
+#include "MessageBoxes.h"
+#include "PhoneChannel.h"
+#include "PhoneSim.h"
+#include "QStringPrint.h"
+#include "TempDir.h"
+#include "Unit5.h"
+#include "alarm1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+
+namespace {
+
+const QByteArray Sim56 = PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
+                         PhoneSim::phoneBookLine(6, "+000000092310", "Casy");
+
+// The largest gap between ticks of a 1 ms timer: how long the event loop was held up.
+struct Heartbeat {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    Heartbeat()
+    {
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.elapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        clock.start();
+        timer.start(1);
+    }
+};
+
+class ConfigTransfer : public ::testing::Test {
+protected:
+    ConfigTransfer()
+    {
+        kva::setMessageHook([this](const kva::MessageRecord& m) {
+            shown << m.title + u'|' + m.text;
+            return true;
+        });
+    }
+    ~ConfigTransfer() override
+    {
+        form.reset();
+        kva::setMessageHook({});
+        for (int n = 1; n <= 6; ++n)
+            qunsetenv(QByteArray("KVA271_COM") + QByteArray::number(n));
+    }
+
+    void startPhone(const QStringList& args = {}, const QByteArray& state = {})
+    {
+        device = phone.start(args, state);
+        qputenv("KVA271_COM1", device.toLocal8Bit());
+    }
+    void openWindow(bool choosePort = true)
+    {
+        form = std::make_unique<TForm1>(dir.path("setting.ini"));
+        form->FormCreate({[this](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+        if (choosePort) {
+            form->COM11->trigger();
+            ASSERT_TRUE(form->AfComPort1->IsOpen());
+        }
+    }
+    // Runs the event loop (without the sleeps of QTest::qWaitFor, so that the heartbeat
+    // measures the program) until no exchange runs.
+    bool waitIdle(int ms = 4000)
+    {
+        if (!form->channel().busy())
+            return true;
+        QEventLoop loop;
+        QObject::connect(&form->channel(), &kva::PhoneChannel::busyChanged, &loop, [&](bool busy) {
+            if (!busy)
+                loop.quit();
+        });
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+        return !form->channel().busy();
+    }
+    // Clicks "Načíst konfiguraci z telefonu" and waits for the read to end; its duration.
+    qint64 read()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        page->Button1->click();
+        EXPECT_TRUE(waitIdle());
+        return clock.elapsed();
+    }
+    void expectIdle()
+    {
+        EXPECT_FALSE(form->channel().busy());
+        EXPECT_TRUE(page->VrLabel1->text().isEmpty());
+        EXPECT_TRUE(page->Gauge1->isHidden());
+        EXPECT_FALSE(page->Timer1->isActive());
+        EXPECT_FALSE(page->Timer2->isActive());
+        for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->BitBtn4, page->Button1})
+            EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
+    }
+    qint64 receivedAt(const QByteArray& command) const
+    {
+        for (const PhoneSim::Record& r : phone.transcript())
+            if (r.dir == "rx" && r.bytes.contains(command))
+                return r.ms;
+        return -1;
+    }
+
+    TempDir dir;
+    PhoneSim phone;
+    QString device;
+    std::unique_ptr<TForm1> form;
+    TForm5* page = nullptr;
+    QStringList shown;
+};
+
+} // namespace
+
+TEST_F(ConfigTransfer, WriteSendsProbeThenBothShownNumbersOneAndAHalfSecondsApart)
+{
+    startPhone();
+    openWindow();
+    page->RadioButton1->setChecked(true); // "Autentizace zapnuta"
+    page->ComboBox6->setCurrentIndex(9);
+    page->ComboBox6Change();
+    const QByteArray n5 = page->StaticText1->text().toLatin1();
+    const QByteArray n6 = page->StaticText2->text().toLatin1();
+    ASSERT_EQ(n5, "+000000000001");
+    ASSERT_EQ(n6, "+000000090000");
+    QList<int> gauge;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged, [&](int v) { gauge << v; });
+    bool workingShown = false;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged, [&] {
+        workingShown = workingShown || page->VrLabel1->text() == QStringLiteral("Moment prosím, pracuji");
+    });
+
+    Heartbeat heartbeat;
+    QElapsedTimer clock;
+    clock.start();
+    page->BitBtn3->click();
+    EXPECT_FALSE(page->BitBtn3->isEnabled()); // no second exchange meanwhile
+    qint64 writeStart = -1;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged, [&](int v) {
+        if (v == 25)
+            writeStart = clock.elapsed(); // the first command of the write goes out now
+    });
+    ASSERT_TRUE(waitIdle());
+    const qint64 writeEnd = clock.elapsed();
+    const qint64 longestGap = heartbeat.longest;
+    ASSERT_GE(writeStart, 0);
+    ASSERT_TRUE(phone.waitForReceived("\"Casy\"\r", 2000));
+
+    EXPECT_EQ(phone.receivedCommands(),
+              (QList<QByteArray>{"AT\r", "AT+CPBW=5,\"" + n5 + "\",,\"Setup\"\r", "AT+CPBW=6,\"" + n6 + "\",,\"Casy\"\r"}));
+    const qint64 gap = receivedAt("AT+CPBW=6") - receivedAt("AT+CPBW=5");
+    EXPECT_GE(gap, 1490);
+    // The pauses do not add up (a deferred step or a drifting timer would add 250 ms or more);
+    // the margin leaves room for a loaded machine. The figures are printed below.
+    EXPECT_LE(gap, 1650);
+    EXPECT_EQ(gauge, (QList<int>{25, 50, 75, 100}));
+    EXPECT_TRUE(workingShown);
+    EXPECT_EQ(form->ExchangePhase, QStringLiteral("prvni_konfigurak"));
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    // The phone stored both entries.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return phone.state().contains("pb 6 145 +000000090000 Casy"); }, 1000));
+    EXPECT_TRUE(phone.state().contains("pb 5 145 +000000000001 Setup"));
+    EXPECT_LT(longestGap, 100);
+    std::cout << "[ figures  ] write: pauses " << (writeEnd - writeStart) << " ms for 1500 ms (ratio "
+              << double(writeEnd - writeStart) / 1500.0 << "), CPBW gap at the phone " << gap
+              << " ms, whole write from the click " << writeEnd << " ms, longest event-loop gap "
+              << longestGap << " ms\n";
+}
+
+TEST_F(ConfigTransfer, ReadOfBothPositionsDecodesOptionsAndTimes)
+{
+    startPhone({}, Sim56);
+    openWindow();
+    QList<int> gauge;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged, [&](int v) { gauge << v; });
+    Heartbeat heartbeat;
+    const qint64 took = read();
+    const qint64 longestGap = heartbeat.longest;
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011"));
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092310"));
+    EXPECT_TRUE(page->RadioButton1->isChecked()); // position 13
+    EXPECT_TRUE(page->RadioButton4->isChecked()); // position 12
+    EXPECT_EQ(page->ComboBox6->currentText(), QStringLiteral("90"));
+    EXPECT_EQ(page->ComboBox1->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(page->ComboBox2->currentText(), QStringLiteral("30"));
+    EXPECT_EQ(page->ComboBox3->currentText(), QStringLiteral("1"));
+    EXPECT_EQ(page->ComboBox4->currentText(), QStringLiteral("0"));
+    EXPECT_EQ(gauge, QList<int>{100});
+    EXPECT_EQ(form->ExchangeStep, 6);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    EXPECT_GE(took, 1500);
+    EXPECT_LE(took, 1650);
+    EXPECT_LT(longestGap, 100);
+    std::cout << "[ figures  ] read: " << took << " ms for 1500 ms (ratio " << double(took) / 1500.0
+              << "), longest event-loop gap " << longestGap << " ms\n";
+}
+
+TEST_F(ConfigTransfer, ReadOfPositionFiveOnlyResetsTheTimes)
+{
+    startPhone({}, PhoneSim::phoneBookLine(5, "+000000000011", "Setup"));
+    openWindow();
+    page->ComboBox6->setCurrentIndex(4);
+    page->ComboBox6Change();
+    ASSERT_EQ(page->StaticText2->text(), QStringLiteral("+000000040000"));
+    read();
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011"));
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000000000"));
+    EXPECT_EQ(page->ComboBox6->currentText(), QStringLiteral("0"));
+    expectIdle();
+}
+
+TEST_F(ConfigTransfer, ReadOfPositionSixOnlyLeavesTheOptions)
+{
+    startPhone({}, PhoneSim::phoneBookLine(6, "+000000092310", "Casy"));
+    openWindow();
+    page->RadioButton6->setChecked(true); // an option set by the user stays
+    const QString options = page->StaticText1->text();
+    ASSERT_NE(options, QStringLiteral("+000000000000"));
+    read();
+    EXPECT_EQ(page->StaticText1->text(), options);
+    EXPECT_TRUE(page->RadioButton6->isChecked());
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092310"));
+    EXPECT_EQ(page->ComboBox6->currentText(), QStringLiteral("90"));
+    expectIdle();
+}
+
+TEST_F(ConfigTransfer, ReadOfAnEmptySimChangesNothing)
+{
+    startPhone();
+    openWindow();
+    page->RadioButton6->setChecked(true);
+    page->ComboBox6->setCurrentIndex(2);
+    page->ComboBox6Change();
+    const QString options = page->StaticText1->text();
+    const QString times = page->StaticText2->text();
+    read();
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
+    EXPECT_EQ(page->StaticText1->text(), options);
+    EXPECT_EQ(page->StaticText2->text(), times);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ConfigTransfer, SilentPhoneOrEchoOffFailsTheProbe)
+{
+    for (const QString& option : {QStringLiteral("--silent"), QStringLiteral("--no-echo")}) {
+        SCOPED_TRACE(option.toStdString());
+        shown.clear();
+        startPhone({option}, Sim56);
+        openWindow();
+        page->BitBtn3->click();
+        ASSERT_TRUE(waitIdle());
+        read();
+        EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT\r"}));
+        EXPECT_EQ(shown, QStringList(2, QStringLiteral("Warning|POZOR - telefon nekomunikuje !")));
+        EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000000"));
+        expectIdle();
+        form.reset();
+    }
+}
+
+TEST_F(ConfigTransfer, ClosedPortIsRefusedAndNothingIsSent)
+{
+    startPhone({}, Sim56);
+    openWindow(false);
+    page->BitBtn3->click();
+    page->Button1->click();
+    QTest::qWait(600);
+    EXPECT_EQ(shown, QStringList(2, QStringLiteral("Error|POZOR - sériový port není otevřen !")));
+    EXPECT_EQ(phone.received(), QByteArray());
+    expectIdle();
+}
+
+TEST_F(ConfigTransfer, FailedPortChoiceKeepsTheMarkOfTheLastGoodOne)
+{
+    startPhone();
+    qputenv("KVA271_COM2", dir.path("missing-tty").toLocal8Bit());
+    openWindow();
+    ASSERT_TRUE(form->COM11->isChecked());
+    form->COM21->trigger();
+    ASSERT_EQ(shown.size(), 1);
+    const QStringList lines = shown[0].split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Chybné číslo portu (COM2)"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("COM2 odpovídá zařízení ") + dir.path("missing-tty")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("KVA271_COM2")));
+    EXPECT_TRUE(form->COM11->isChecked());
+    EXPECT_FALSE(form->COM21->isChecked());
+    EXPECT_FALSE(form->AfComPort1->IsOpen());
+    EXPECT_EQ(form->COM21->statusTip(), QStringLiteral("COM2 = ") + dir.path("missing-tty"));
+
+    page->BitBtn3->click();
+    EXPECT_EQ(shown.last(), QStringLiteral("Error|POZOR - sériový port není otevřen !"));
+    form->close();
+    EXPECT_EQ(dir.read("setting.ini"), QByteArray("COM1\r\n+420603052000\r\n"));
+
+    // Choosing the checked item again reopens the same port; the mark stays.
+    openWindow();
+    form->COM11->trigger();
+    EXPECT_TRUE(form->AfComPort1->IsOpen());
+    EXPECT_TRUE(form->COM11->isChecked());
+}
+
+TEST_F(ConfigTransfer, StartupOpensOnlyAnExactPortName)
+{
+    startPhone();
+    qputenv("KVA271_COM3", device.toLocal8Bit());
+    for (const QByteArray& line1 : {QByteArray("com3"), QByteArray(" COM3"), QByteArray("COM7"), QByteArray("COM3")}) {
+        SCOPED_TRACE(line1.toStdString());
+        dir.write("setting.ini", line1 + "\r\n\r\n");
+        openWindow(false);
+        const bool expected = line1 == "COM3";
+        EXPECT_EQ(form->AfComPort1->IsOpen(), expected);
+        EXPECT_EQ(form->COM31->isChecked(), expected);
+        for (QAction* item : {form->COM11, form->COM21, form->COM41, form->COM51, form->COM61})
+            EXPECT_FALSE(item->isChecked());
+        EXPECT_TRUE(shown.isEmpty());
+        form.reset();
+    }
+}
+
+TEST_F(ConfigTransfer, LateAnswerIsNotTakenForTheNextPosition)
+{
+    // The phone echoes "AT+CPBR=5" but answers it only after echoing "AT+CPBR=6".
+    startPhone({"--reply", "AT+CPBR=5", "", "--reply", "AT+CPBR=6", "\\r\\n+CPBR: 5,\"+000000092310\",145,\"Setup\"\\r\\n\\r\\nOK\\r\\n"},
+               Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000000"));
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000000000"));
+    expectIdle();
+}
+
+TEST_F(ConfigTransfer, SlowPhoneWithinTheWaitIsReadAndATooSlowOneFailsTheProbe)
+{
+    startPhone({"--delay-ms", "150"}, Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011"));
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092310"));
+    EXPECT_TRUE(shown.isEmpty());
+    form.reset();
+
+    // The "OK" comes 400 ms after the echo: only its second half is the reply at the tick.
+    startPhone({"--delay-ms", "400"}, Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(shown, QStringList{"Warning|POZOR - telefon nekomunikuje !"});
+    EXPECT_EQ(phone.receivedCommands(), QList<QByteArray>{"AT\r"});
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000000"));
+    expectIdle();
+}
+
+TEST_F(ConfigTransfer, ClosingTheWindowDuringAnExchangeStopsIt)
+{
+    startPhone({}, Sim56);
+    openWindow();
+    page->BitBtn3->click();
+    ASSERT_TRUE(phone.waitForReceived("\"Setup\"\r", 2000));
+    form->close();
+    EXPECT_FALSE(form->AfComPort1->IsOpen());
+    EXPECT_EQ(dir.read("setting.ini"), QByteArray("COM1\r\n+420603052000\r\n"));
+    QTest::qWait(1700);
+    EXPECT_FALSE(phone.received().contains("Casy")); // the rest of the write is not sent
+    EXPECT_FALSE(form->channel().busy());
+    EXPECT_TRUE(shown.isEmpty());
+    form.reset();
+
+    openWindow();
+    page->Button1->click();
+    ASSERT_TRUE(phone.waitForReceived("AT+CPBR=5\r", 2000));
+    form->close();
+    QTest::qWait(700);
+    EXPECT_FALSE(phone.received().contains("AT+CPBR=6"));
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ConfigTransfer, PhoneVanishingMidExchangeEndsItWithOneError)
+{
+    startPhone({}, Sim56);
+    openWindow();
+    page->Button1->click();
+    ASSERT_TRUE(phone.waitForReceived("AT+CPBR=5\r", 2000));
+    phone.kill();
+    ASSERT_TRUE(waitIdle(5000));
+    QTest::qWait(700);
+    expectIdle();
+    for (const QString& s : shown)
+        std::cout << "[ shown    ] " << s.toStdString() << "\n";
+    EXPECT_LE(shown.size(), 1);
+
+    // The window is still usable: a new exchange is refused cleanly or fails with one box.
+    shown.clear();
+    page->BitBtn3->click();
+    ASSERT_TRUE(waitIdle(3000));
+    expectIdle();
+    for (const QString& s : shown)
+        std::cout << "[ shown    ] " << s.toStdString() << "\n";
+    EXPECT_EQ(shown.size(), 1);
+}
+
+TEST_F(ConfigTransfer, ErrorGarbageAndHugeAnswersReadAsNoEntry)
+{
+    startPhone({"--error", "AT+CPBR=5", "--reply", "AT+CPBR=6", QString(10000, u'\x7f')}, Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000000"));
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000000000"));
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ConfigTransfer, ATimesNumberWithANonDigitEndsTheReadWithOneError)
+{
+    startPhone({"--reply", "AT+CPBR=6", "\\r\\n+CPBR: 6,\"+000000092x10\",145,\"Casy\"\\r\\n\\r\\nOK\\r\\n"}, Sim56);
+    openWindow();
+    read();
+    EXPECT_EQ(shown, QStringList{"Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|'x' is not a valid integer value"});
+    EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011")); // position 5 was read
+    EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092x10"));
+    expectIdle();
+    // The next exchange runs normally.
+    shown.clear();
+    page->BitBtn3->click();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_TRUE(phone.waitForReceived("\"Casy\"\r", 2000));
+}

@@ -1,0 +1,390 @@
+// End to end: the "Telefonní čísla" page writes and reads SIM positions 1, 2, 3, 4 and 7 through
+// the main window's port, against the simulated phone on a pseudo-terminal (KVA271_COM1).
+#include "AfComPort.h"
+#include "MessageBoxes.h"
+#include "NumberEntries.h"
+#include "PageControls.h"
+#include "PhoneChannel.h"
+#include "PhoneSim.h"
+#include "QStringPrint.h"
+#include "TempDir.h"
+#include "Unit6.h"
+#include "VrStrEdit.h"
+#include "alarm1.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+
+using namespace kva::numbers;
+
+namespace {
+
+const QString Silent = QStringLiteral("Warning|POZOR - telefon nekomunikuje !");
+const QString Closed = QStringLiteral("Error|POZOR - sériový port není otevřen !");
+const QString BadFormat = QStringLiteral("Error|POZOR - telefonní čísla nejsou ve správném formátu !");
+const QList<QByteArray> ReadCommands{"AT\r", "AT+CPBR=1\r", "AT+CPBR=2\r", "AT+CPBR=3\r", "AT+CPBR=4\r", "AT+CPBR=7\r"};
+
+// The largest gap between ticks of a 1 ms timer: how long the event loop was held up.
+struct Heartbeat {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    Heartbeat()
+    {
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.elapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        clock.start();
+        timer.start(1);
+    }
+};
+
+Entries someEntries()
+{
+    Entries e;
+    for (int i = 0; i < EntryCount; ++i)
+        e[i] = {QStringLiteral("+42077700000%1").arg(i), QStringLiteral("Stary %1").arg(i)};
+    return e;
+}
+
+class NumbersTransfer : public ::testing::Test {
+protected:
+    NumbersTransfer()
+    {
+        kva::setMessageHook([this](const kva::MessageRecord& m) {
+            shown << m.title + u'|' + m.text;
+            return true;
+        });
+    }
+    ~NumbersTransfer() override
+    {
+        form.reset();
+        kva::setMessageHook({});
+        qunsetenv("KVA271_COM1");
+    }
+
+    void startPhone(const QStringList& args = {}, const QByteArray& state = {})
+    {
+        device = phone.start(args, state);
+        qputenv("KVA271_COM1", device.toLocal8Bit());
+    }
+    void openWindow(bool choosePort = true)
+    {
+        form = std::make_unique<TForm1>(dir.path("setting.ini"));
+        form->FormCreate({{}, {}, [this](TForm1& f) { return page = new TForm6(f); }});
+        if (choosePort) {
+            form->COM11->trigger();
+            ASSERT_TRUE(form->AfComPort1->IsOpen());
+        }
+    }
+    // Runs the event loop (without the sleeps of QTest::qWaitFor, so that the heartbeat
+    // measures the program) until no exchange runs.
+    bool waitIdle(int ms)
+    {
+        if (!form->channel().busy())
+            return true;
+        QEventLoop loop;
+        QObject::connect(&form->channel(), &kva::PhoneChannel::busyChanged, &loop, [&](bool busy) {
+            if (!busy)
+                loop.quit();
+        });
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+        return !form->channel().busy();
+    }
+    // Clicks "Načíst telefonní čísla z telefonu" and waits for the read to end; its duration.
+    qint64 read()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        page->Button1->click();
+        EXPECT_TRUE(waitIdle(4000));
+        return clock.elapsed();
+    }
+    void expectIdle()
+    {
+        EXPECT_FALSE(form->channel().busy());
+        EXPECT_TRUE(page->VrLabel1->text().isEmpty());
+        EXPECT_TRUE(page->Gauge1->isHidden());
+        EXPECT_FALSE(page->Timer2->isActive());
+        for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->Button1, page->Button2})
+            EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
+    }
+    qint64 receivedAt(const QByteArray& command) const
+    {
+        for (const PhoneSim::Record& r : phone.transcript())
+            if (r.dir == "rx" && r.bytes.contains(command))
+                return r.ms;
+        return -1;
+    }
+
+    TempDir dir;
+    PhoneSim phone;
+    QString device;
+    std::unique_ptr<TForm1> form;
+    TForm6* page = nullptr;
+    QStringList shown;
+};
+
+} // namespace
+
+TEST_F(NumbersTransfer, WriteOfTheStartupEntriesSendsFiveCommandsOneAndAHalfSecondsApart)
+{
+    startPhone({}, PhoneSim::phoneBookLine(2, "+420777000222", "Dva") + PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
+                       PhoneSim::phoneBookLine(7, "+420777000777", "Kredit"));
+    openWindow();
+    ASSERT_EQ(page->entries(), initialEntries());
+    QList<int> gauge;
+    QElapsedTimer clock;
+    qint64 writeStart = -1;
+    bool workingShown = false;
+    bool buttonsOff = true;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged, [&](int v) {
+        gauge << v;
+        if (v == 100)
+            return;
+        workingShown = workingShown || page->VrLabel1->text() == QStringLiteral("Moment prosím, pracuji");
+        for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->Button1, page->Button2})
+            buttonsOff = buttonsOff && !b->isEnabled();
+        if (v == 20) {
+            writeStart = clock.elapsed(); // the first command has just gone out
+            // Edits made while the write runs are not sent: the texts were taken as it began.
+            page->VrStrEdit2->setText(QStringLiteral("Zmeneno"));
+            page->VrStrEdit3->setText(QStringLiteral("+420777000999"));
+        }
+    });
+
+    Heartbeat heartbeat;
+    clock.start();
+    page->Button2->click();
+    EXPECT_FALSE(page->Button1->isEnabled()); // no second exchange meanwhile
+    ASSERT_TRUE(waitIdle(9000));
+    const qint64 writeEnd = clock.elapsed();
+    const qint64 longestGap = heartbeat.longest;
+    ASSERT_TRUE(phone.waitForReceived("AT+CPBW=7\r", 2000));
+
+    EXPECT_EQ(phone.receivedCommands(),
+              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r",
+                                 "AT+CPBW=4\r", "AT+CPBW=7\r"}));
+    const QList<QByteArray> marks{"AT+CPBW=1,", "AT+CPBW=2\r", "AT+CPBW=3\r", "AT+CPBW=4\r", "AT+CPBW=7\r"};
+    qint64 widest = 0;
+    for (int i = 1; i < marks.size(); ++i) {
+        const qint64 gap = receivedAt(marks[i]) - receivedAt(marks[i - 1]);
+        EXPECT_GE(gap, 1490) << marks[i].toStdString();
+        EXPECT_LE(gap, 1650) << marks[i].toStdString(); // pauses do not add up; room for a loaded machine
+        widest = std::max(widest, gap);
+    }
+    EXPECT_EQ(gauge, (QList<int>{20, 40, 60, 80, 100}));
+    EXPECT_TRUE(workingShown);
+    EXPECT_TRUE(buttonsOff);
+    EXPECT_EQ(form->ExchangeStep, 10);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    EXPECT_EQ(page->VrStrEdit3->text(), QStringLiteral("+420777000999")); // the edit itself stays
+    // The phone stored position 1 and cleared 2 and 7; 5 is not this window's.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !phone.state().contains("pb 7 "); }, 1000));
+    const QByteArray state = phone.state();
+    EXPECT_TRUE(state.contains("pb 1 145 +420603123456 Priklad"));
+    EXPECT_FALSE(state.contains("pb 2 "));
+    EXPECT_TRUE(state.contains("pb 5 145 +000000000011 Setup"));
+    EXPECT_LT(longestGap, 100);
+    std::cout << "[ figures  ] numbers write: from the probe step " << (writeEnd - writeStart) << " ms for 7500 ms (ratio "
+              << double(writeEnd - writeStart) / 7500.0 << "), from the click " << writeEnd
+              << " ms for 7800 ms (ratio " << double(writeEnd) / 7800.0 << "), widest gap at the phone " << widest
+              << " ms for 1500 ms, longest event-loop gap " << longestGap << " ms\n";
+}
+
+TEST_F(NumbersTransfer, ReadFillsPositionsOneAndSevenAndEmptiesTwoToFour)
+{
+    startPhone({}, PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") + PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
+                       PhoneSim::phoneBookLine(7, "+420603777777", "Udrzen\xed_kreditu"));
+    openWindow();
+    page->setEntries(someEntries());
+    QList<int> gauge;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged, [&](int v) { gauge << v; });
+    Heartbeat heartbeat;
+    const qint64 took = read();
+    const qint64 longestGap = heartbeat.longest;
+
+    EXPECT_EQ(phone.receivedCommands(), ReadCommands);
+    Entries expected;
+    expected[0] = {QStringLiteral("+420603123456"), QStringLiteral("Priklad")};
+    expected[4] = {QStringLiteral("+420603777777"), QStringLiteral("Udrzení_kreditu")};
+    EXPECT_EQ(page->entries(), expected);
+    EXPECT_EQ(gauge, (QList<int>{20, 40, 60, 80, 100}));
+    EXPECT_EQ(form->ExchangeStep, 7);
+    EXPECT_EQ(form->ReplyBuffer, QStringLiteral(" "));
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    EXPECT_GE(took, 1800);
+    EXPECT_LE(took, 1980); // 10 % room for a loaded machine; the figure is printed below
+    EXPECT_LT(longestGap, 100);
+    std::cout << "[ figures  ] numbers read: " << took << " ms for 1800 ms (ratio " << double(took) / 1800.0
+              << "), longest event-loop gap " << longestGap << " ms\n";
+}
+
+TEST_F(NumbersTransfer, EmptyNameAndDoubleQuoteAreWrittenAsTheyAreAndReadBack)
+{
+    startPhone();
+    openWindow();
+    Entries e;
+    e[0] = {QStringLiteral("+420603111111"), QString()};
+    e[2] = {QString(), QStringLiteral("Bez cisla")};
+    e[4] = {QStringLiteral("+420603777777"), QStringLiteral("Pa\"pa")};
+    page->setEntries(e);
+    page->Button2->click();
+    ASSERT_TRUE(waitIdle(9000));
+    ASSERT_TRUE(phone.waitForReceived("AT+CPBW=7", 2000));
+    ASSERT_TRUE(phone.waitForReceived("pa\"\r", 1000));
+    EXPECT_EQ(phone.receivedCommands(),
+              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603111111\",,\"\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r", "AT+CPBW=4\r",
+                                 "AT+CPBW=7,\"+420603777777\",,\"Pa\"pa\"\r"}));
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+
+    // Read back: the name stops at its double quote.
+    page->setEntries(someEntries());
+    read();
+    Entries back;
+    back[0] = {QStringLiteral("+420603111111"), QString()};
+    back[4] = {QStringLiteral("+420603777777"), QStringLiteral("Pa")};
+    EXPECT_EQ(page->entries(), back);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(NumbersTransfer, ClosedPortAndMalformedNumbersAreRefusedAndNothingIsSent)
+{
+    startPhone();
+    openWindow(false);
+    page->Button1->click();
+    page->Button2->click();
+    EXPECT_EQ(shown, (QStringList{Closed, Closed}));
+
+    // The number check comes first, also while the port is closed.
+    shown.clear();
+    Entries bad = initialEntries();
+    bad[2].number = QStringLiteral("+42060312345"); // 12 characters
+    page->setEntries(bad);
+    page->Button2->click();
+    form->COM11->trigger();
+    ASSERT_TRUE(form->AfComPort1->IsOpen());
+    page->Button2->click();
+    bad[2].number = QStringLiteral(" ");
+    page->setEntries(bad);
+    page->Button2->click();
+    EXPECT_EQ(shown, (QStringList{BadFormat, BadFormat, BadFormat}));
+    QTest::qWait(400);
+    EXPECT_EQ(phone.received(), QByteArray());
+    EXPECT_EQ(page->entries(), bad);
+    expectIdle();
+}
+
+TEST_F(NumbersTransfer, SilentEchoOffOrErrorProbeStopsReadAndWriteAndKeepsTheFields)
+{
+    for (const QStringList& args : {QStringList{"--silent"}, QStringList{"--no-echo"}, QStringList{"--error", "AT"}}) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        shown.clear();
+        startPhone(args, PhoneSim::phoneBookLine(1, "+420603999999", "Jiny"));
+        openWindow();
+        page->Button2->click();
+        ASSERT_TRUE(waitIdle(2000));
+        read();
+        EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT\r"}));
+        EXPECT_EQ(shown, (QStringList{Silent, Silent}));
+        EXPECT_EQ(page->entries(), initialEntries());
+        expectIdle();
+        form.reset();
+    }
+}
+
+TEST_F(NumbersTransfer, LateAnswersAreNotTakenForTheNextPosition)
+{
+    // A phone that lags by one command: each answer comes after the echo of the next command.
+    // Read at the fixed places of the whole reply, position 2 would show position 1's entry
+    // and position 3 position 2's.
+    const QString ok = QStringLiteral("\\r\\nOK\\r\\n");
+    startPhone({"--reply", "AT+CPBR=1", "",
+                "--reply", "AT+CPBR=2", "\\r\\n+CPBR: 1,\"+420603123456\",145,\"Priklad\"\\r\\n" + ok,
+                "--reply", "AT+CPBR=3", "\\r\\n+CPBR: 2,\"+420777000222\",145,\"Dva\"\\r\\n" + ok,
+                "--reply", "AT+CPBR=4", ok,
+                "--reply", "AT+CPBR=7", ok},
+               PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") + PhoneSim::phoneBookLine(2, "+420777000222", "Dva"));
+    openWindow();
+    read();
+    EXPECT_EQ(phone.receivedCommands(), ReadCommands);
+    EXPECT_EQ(page->entries(), Entries{});
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    form.reset();
+
+    // A slow phone whose answers still come within the receive wait is read in full.
+    startPhone({"--delay-ms", "150"}, PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") +
+                                          PhoneSim::phoneBookLine(2, "+420777000222", "Dva"));
+    openWindow();
+    read();
+    Entries expected;
+    expected[0] = {QStringLiteral("+420603123456"), QStringLiteral("Priklad")};
+    expected[1] = {QStringLiteral("+420777000222"), QStringLiteral("Dva")};
+    EXPECT_EQ(page->entries(), expected);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(NumbersTransfer, ErrorGarbageAndOddAnswersLeaveOnlyTheirPositionEmpty)
+{
+    startPhone({"--error", "AT+CPBR=1",
+                "--reply", "AT+CPBR=2", QString(10000, u'\x7f'),
+                "--reply", "AT+CPBR=3", "\\r\\n+CME ERROR: 21\\r\\n"},
+               PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") + PhoneSim::phoneBookLine(4, "+4206031", "Jan Novak") +
+                   PhoneSim::phoneBookLine(7, "+420603777777", "Kredit"));
+    openWindow();
+    page->setEntries(someEntries());
+    read();
+    EXPECT_EQ(phone.receivedCommands(), ReadCommands);
+    Entries expected;
+    // A number of another length is read at the same fixed places.
+    expected[3] = {QStringLiteral("+4206031\",145"), QStringLiteral("ovak")};
+    expected[4] = {QStringLiteral("+420603777777"), QStringLiteral("Kredit")};
+    EXPECT_EQ(page->entries(), expected);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(NumbersTransfer, PhoneVanishingMidWriteEndsItWithOneError)
+{
+    startPhone();
+    openWindow();
+    page->Button2->click();
+    ASSERT_TRUE(phone.waitForReceived("\"Priklad\"\r", 2000));
+    phone.kill();
+    ASSERT_TRUE(waitIdle(5000));
+    QTest::qWait(1700); // the rest of the write would be due by now
+    expectIdle();
+    ASSERT_EQ(shown.size(), 1) << shown.join(u'\n').toStdString();
+    std::cout << "[ shown    ] " << shown[0].toStdString() << "\n";
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r"}));
+    EXPECT_EQ(page->entries(), initialEntries());
+
+    // The window is still usable: a new exchange is refused or fails with one box.
+    shown.clear();
+    page->Button1->click();
+    ASSERT_TRUE(waitIdle(3000));
+    QTest::qWait(400);
+    expectIdle();
+    ASSERT_EQ(shown.size(), 1) << shown.join(u'\n').toStdString();
+    std::cout << "[ shown    ] " << shown[0].toStdString() << "\n";
+    EXPECT_EQ(page->entries(), initialEntries());
+}
