@@ -139,6 +139,7 @@ public:
     // port's error; inside step() or a sequence that ends the exchange.
     void send(const QByteArray& bytes);
     void send(const QString& text);
+    void send(const char* bytes) { send(QByteArray(bytes)); }
     // The presence probe: ReplyBuffer := " ", then "AT\r".
     void startProbe();
     // The 6th character of ReplyBuffer is "O".

@@ -32,6 +32,7 @@ public:
     Sequence& send(const QByteArray& bytes);
     // Converted to Windows-1250 now.
     Sequence& send(const QString& text);
+    Sequence& send(const char* bytes) { return send(QByteArray(bytes)); }
     Sequence& pause(int ms);
     Sequence& then(std::function<void()> action);
 

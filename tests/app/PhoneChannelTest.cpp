@@ -203,7 +203,7 @@ TEST_F(PhoneChannelTest, ShutdownStopsEverythingWithoutMessages)
     bool stepRan = false;
     ASSERT_TRUE(channel.begin(&window, [&] { ++idle; }));
     kva::Sequence s;
-    s.send(QByteArray("a")).pause(30).send(QByteArray("b"));
+    s.send("a").pause(30).send("b");
     channel.run(std::move(s));
     fake.waiting = "x";
     channel.dataReceived();
