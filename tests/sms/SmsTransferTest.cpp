@@ -169,14 +169,6 @@ TEST(SmsTransfer, ControlCharactersOfAFieldBecomeBlanks)
         EXPECT_GE(static_cast<unsigned char>(c), 32) << e.pduText.toStdString();
 }
 
-TEST(SmsTransfer, GaugeIncrementAddsSixUpToAHundred)
-{
-    EXPECT_EQ(gaugeIncrement(0), 6);
-    EXPECT_EQ(gaugeIncrement(90), 96);
-    EXPECT_EQ(gaugeIncrement(96), 100);
-    EXPECT_EQ(gaugeIncrement(100), 100);
-}
-
 TEST(SmsTransfer, StoreDeletesNineThenWritesNineWithTheirProgressAndPauses)
 {
     const auto encoded = encodeSet(Centre, initialSet());
