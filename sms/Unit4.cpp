@@ -118,6 +118,7 @@ TForm4::TForm4(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     connect(VrStrEdit19, &QLineEdit::textChanged, this, [this] { VrStrEdit19Change(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+    connectTransfer();
 }
 
 SmsSet TForm4::smsSet() const
@@ -159,7 +160,7 @@ void TForm4::VrStrEdit19Change()
 
 void TForm4::Koduj()
 {
-    TpduLength = encodeMessage(OutgoingMessage, VrStrEdit19->text(), CurrentNumber, CurrentText);
+    TpduLength = encodeMessage(OutgoingMessage, blankControls(VrStrEdit19->text()), CurrentNumber, CurrentText);
 }
 
 void TForm4::setActionButtonsEnabled(bool enabled)

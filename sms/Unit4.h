@@ -1,6 +1,7 @@
 #pragma once
 #include "PDU.h"
 #include "SmsSet.h"
+#include "SmsTransfer.h"
 
 #include <QWidget>
 #include <array>
@@ -11,10 +12,13 @@ class QTimer;
 class TForm1;
 class TGauge;
 class VrStrEdit;
+namespace kva {
+class Sequence;
+}
 
 // Úprava SMS: the nine SMS messages (destination number and text for SIM positions 1 to 9)
-// and the SMS-centre number, their check, *.sms files. The phone transfer uses the buttons,
-// timer, status label and gauge declared here.
+// and the SMS-centre number, their check, *.sms files, and their transfer with the phone through
+// the main window's phone channel (Unit4Transfer.cpp).
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +36,22 @@ public:
     // Encodes the current pair (CurrentNumber, CurrentText) with the SMS-centre field into
     // OutgoingMessage.PduText and TpduLength.
     void Koduj();
+
+    // Store the nine pairs on the SIM: Kontrola, port check, then nine deletes and nine
+    // announced PDUs, StepDelay after each command; the window keeps painting meanwhile and
+    // the PDUs are encoded from the fields when the store starts.
+    void Button3Click();
+    // Read the nine positions: port check, probe (step 18), then one Timer1 tick per position
+    // (steps 11 ... 17, 118, 19).
+    void Button1Click();
+    void Timer1Timer();
+    // Delete SIM positions 1 to 9; does nothing, silently, when the port is closed.
+    void Button4Click();
+    // The PDU line of the answer to "AT+CMGR=<position>" CR in ReplyBuffer, after smazni; empty
+    // when that answer or its PDU line is missing.
+    QString Retezec(int position);
+    void smazni();          // clears DestNumber and MessageText of IncomingMessage
+    void Gauge_increment(); // the gauge plus 6, at most 100
 
     // Disables or enables the five action buttons in the order Button1, Button3, Button4,
     // Button2, Button5; the fields stay editable.
@@ -81,11 +101,18 @@ public:
     kva::TPduMessage OutgoingMessage; // filled by Koduj
     kva::TPduMessage IncomingMessage; // for decoding what the phone returns
     quint16 TpduLength = 0;           // set by Koduj: the length AT+CMGW= announces
+    int StepDelay = 0;                // ms after each command: 1000 store and delete, 800 read
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void connectTransfer();
+    void backToIdle();      // timer off, status " ", gauge hidden, the five buttons enabled
+    void clearPairFields(); // the eighteen number and text fields emptied
+    void showReadAnswer(int pairIndex, const QString& pdu);
+    kva::Sequence planSequence(const kva::sms::Plan& plan);
+
     TForm1& form1_;
     std::array<VrStrEdit*, kva::sms::PairCount> numberFields_{};
     std::array<VrStrEdit*, kva::sms::PairCount> textFields_{};

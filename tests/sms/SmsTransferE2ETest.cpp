@@ -1,0 +1,222 @@
+// Read, delete and the failure cases of the SMS page against the simulated phone (the store of
+// the initial fields is in SmsStoreTest.cpp).
+#include "SmsPhoneFixture.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <iostream>
+
+using namespace kva::sms;
+
+namespace {
+
+// A received message (SMS-DELIVER) from +420777000111: "Prijata zprava".
+const QByteArray Received = "0791246030500200040C91247077001011000052012131400000" "0E50795A1DA687417AB83C6C0F03";
+// Stored messages: to +420777000111 "Ahoj", and "Bez cisla" with no destination number.
+const QByteArray ToAhoj = "079124603050020011000C912470770010110000040441F45B0D";
+const QByteArray NoNumber = "07912460305002001100008100000409C2B21E344ECFD961";
+
+// 10 000 bytes of noise with colons and line feeds but no CR, as a --reply text.
+QString garbageReply()
+{
+    QString text = QStringLiteral("\\r\\n+CMGR: 0,,99\\r\\n");
+    QRandomGenerator random(271);
+    for (int i = 0; i < 10000; ++i) {
+        int byte = int(random.bounded(256));
+        if (byte == '\r')
+            byte = ':';
+        text += QStringLiteral("\\x%1").arg(byte, 2, 16, QChar(u'0'));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(SmsPhone, ReadTakesEachPairFromTheAnswerToItsOwnCommandOnly)
+{
+    QByteArray sim;
+    sim += PhoneSim::smsLine(1, 0, Received);
+    sim += PhoneSim::smsLine(2, 2, ToAhoj);
+    for (int n = 3; n <= 7; ++n)
+        sim += PhoneSim::smsLine(n, 2, initialPdus()[n - 1].toUpper());
+    sim += PhoneSim::smsLine(9, 3, NoNumber);
+    startPhone({"--reply", "AT+CMGR=4", "\\r\\n+CMGR: 2,,21\\r\\n0791ZZ0305002001\\r\\n\\r\\nOK\\r\\n",  // not hex
+                "--reply", "AT+CMGR=5", "\\r\\n+CMS ERROR: 500\\r\\n",                              // refused
+                "--reply", "AT+CMGR=6", garbageReply(),                                          // noise
+                "--error", "AT+CMGR=7"},                                                         // ERROR
+               sim);                                                                             // 8: empty
+    openWindow();
+
+    // Position 3 is answered late: the phone is held after answering position 2 and let go
+    // only once the step of position 3 has looked at the reply.
+    QString replyAtStep3;
+    page->Button1->click();
+    ASSERT_TRUE(phone.waitForSent("\r\n" + ToAhoj + "\r\n\r\nOK\r\n", 5000));
+    ASSERT_EQ(::kill(phone.pid(), SIGSTOP), 0);
+    const bool reachedStep4 = waitFor([&] { return form->ExchangeStep == 14; }, 5000);
+    replyAtStep3 = form->ReplyBuffer;
+    ::kill(phone.pid(), SIGCONT);
+    ASSERT_TRUE(reachedStep4);
+    ASSERT_TRUE(waitIdle(15000));
+
+    EXPECT_EQ(phone.received(), readTranscript());
+    // What the step of position 3 found was still the answer to position 2; a plain search for
+    // the line after the colon would have shown "Ahoj" twice.
+    EXPECT_EQ(Retezec(replyAtStep3), QString::fromLatin1(ToAhoj));
+    const SmsSet expected{{
+        {QString(), QStringLiteral("Prijata zprava")},           // received: no destination
+        {QStringLiteral("+420777000111"), QStringLiteral("Ahoj")},
+        {},                                                      // late answer
+        {},                                                      // not hex
+        {},                                                      // +CMS ERROR
+        {},                                                      // 10 000 bytes of noise
+        {},                                                      // ERROR
+        {},                                                      // empty position
+        {QString(), QStringLiteral("Bez cisla")},
+    }};
+    for (int i = 0; i < PairCount; ++i)
+        EXPECT_EQ(page->smsSet()[i], expected[i]) << "position " << i + 1;
+    EXPECT_EQ(form->ExchangeStep, 19);
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(SmsPhone, SilentPhoneOrEchoOffFailsTheProbeWithTheFieldsCleared)
+{
+    for (const QString& option : {QStringLiteral("--silent"), QStringLiteral("--no-echo")}) {
+        SCOPED_TRACE(option.toStdString());
+        shown.clear();
+        startPhone({option}, PhoneSim::smsLine(1, 2, initialPdus()[0].toUpper()));
+        openWindow();
+        const qint64 took = read();
+        EXPECT_EQ(phone.received(), QByteArray("AT\r"));
+        EXPECT_EQ(shown, QStringList{"Warning|POZOR - telefon nekomunikuje !"});
+        EXPECT_EQ(page->smsSet(), SmsSet{});
+        EXPECT_EQ(form->ExchangeStep, 18);
+        EXPECT_LT(took, 1300); // ends at the probe step, not after a read
+        expectIdle();
+        form.reset();
+    }
+}
+
+TEST_F(SmsPhone, ClosedPortRefusesStoreAndReadAndTheDeleteIsSilent)
+{
+    startPhone();
+    openWindow(false);
+    page->Button3->click();
+    page->Button1->click();
+    page->Button4->click();
+    EXPECT_EQ(shown, QStringList(2, QStringLiteral("Error|POZOR - sériový port není otevřen !")));
+    // Numbers are checked before the port.
+    shown.clear();
+    page->VrStrEdit13->setText(QStringLiteral("+42060312345"));
+    page->Button3->click();
+    EXPECT_EQ(shown, QStringList{"Error|POZOR - telefonní čísla nejsou ve správném formátu !"});
+    QTest::qWait(300);
+    EXPECT_EQ(phone.received(), QByteArray());
+    SmsSet unchanged = initialSet();
+    unchanged[6].number = QStringLiteral("+42060312345");
+    EXPECT_EQ(page->smsSet(), unchanged);
+    expectIdle();
+
+    // With the port open a wrong number still stops the store before anything is sent.
+    shown.clear();
+    form->COM11->trigger();
+    ASSERT_TRUE(form->AfComPort1->IsOpen());
+    page->VrStrEdit19->setText(QStringLiteral("420603052000"));
+    page->VrStrEdit13->setText(QStringLiteral("+420603123456"));
+    page->Button3->click();
+    EXPECT_EQ(shown, QStringList{"Error|POZOR - telefonní čísla nejsou ve správném formátu !"});
+    QTest::qWait(300);
+    EXPECT_EQ(phone.received(), QByteArray());
+    expectIdle();
+}
+
+TEST_F(SmsPhone, DeleteClearsPositionsOneToNineAndTheFields)
+{
+    const QByteArray pdu = initialPdus()[0].toUpper();
+    startPhone({}, PhoneSim::smsLine(1, 2, pdu) + PhoneSim::smsLine(4, 0, Received) + PhoneSim::smsLine(9, 2, pdu) +
+                       PhoneSim::smsLine(10, 2, pdu));
+    openWindow();
+    QStringList progress;
+    QObject::connect(page->Gauge1, &QProgressBar::valueChanged,
+                     [&](int v) { progress << QString::number(v) + u' ' + page->VrLabel1->text(); });
+    Heartbeat heartbeat;
+    QElapsedTimer clock;
+    clock.start();
+    page->Button4->click();
+    for (QPushButton* b : buttons())
+        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    EXPECT_FALSE(page->Gauge1->isHidden());
+    ASSERT_TRUE(waitIdle(15000));
+    const qint64 took = clock.elapsed();
+
+    QByteArray expected;
+    for (int n = 1; n <= 9; ++n)
+        expected += "AT+CMGD=" + QByteArray::number(n) + '\r';
+    EXPECT_EQ(phone.received(), expected);
+    ASSERT_TRUE(waitFor([&] { return !phone.state().contains("sms 9 "); }, 2000));
+    EXPECT_FALSE(phone.state().contains("sms 1 "));
+    EXPECT_FALSE(phone.state().contains("sms 4 "));
+    EXPECT_TRUE(phone.state().contains(PhoneSim::smsLine(10, 2, pdu)));
+    EXPECT_EQ(progress, (QStringList{"3 Mažu pozice na SIM", "12 Mažu pozice na SIM", "24 Mažu pozice na SIM",
+                                     "36 Mažu pozice na SIM", "48 Mažu pozice na SIM", "60 Mažu pozice na SIM",
+                                     "72 Mažu pozice na SIM", "84 Mažu pozice na SIM", "96 Mažu pozice na SIM",
+                                     "100 Mažu pozice na SIM", "0  "}));
+    EXPECT_EQ(page->smsSet(), SmsSet{});
+    EXPECT_EQ(page->VrStrEdit19->text(), QStringLiteral("+420603052000"));
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    const QList<qint64> at = receivedAt("AT+CMGD=");
+    ASSERT_EQ(at.size(), 9);
+    for (int i = 1; i < at.size(); ++i) { // counted from the start: a late one does not delay the rest
+        EXPECT_GE(at[i] - at[0], 1000 * i - 100) << i;
+        EXPECT_LE(at[i] - at[0], 1000 * i + 500) << i;
+    }
+    EXPECT_GE(took, 9000);
+    EXPECT_LE(took, 9000 * 130 / 100); // speed is measured and printed, not asserted
+    EXPECT_LT(heartbeat.longest, 450);
+    std::cout << "[ figures  ] delete: " << took << " ms for 9000 ms (ratio " << double(took) / 9000.0
+              << "), longest event-loop gap " << heartbeat.longest << " ms\n";
+}
+
+TEST_F(SmsPhone, PhoneVanishingMidStoreEndsItWithOneError)
+{
+    startPhone();
+    openWindow();
+    QElapsedTimer clock;
+    clock.start();
+    page->Button3->click();
+    ASSERT_TRUE(phone.waitForReceived("AT+CMGD=2\r", 3000));
+    phone.kill();
+    ASSERT_TRUE(waitIdle(30000));
+    std::cout << "[ figures  ] store ended " << clock.elapsed() << " ms after its start\n";
+    QTest::qWait(300);
+    expectIdle();
+    for (const QString& s : shown)
+        std::cout << "[ shown    ] " << s.toStdString() << "\n";
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(phone.received(), QByteArray("AT+CMGD=1\rAT+CMGD=2\r"));
+
+    // The window is usable again: the next store is refused cleanly or fails with one box.
+    shown.clear();
+    page->Button3->click();
+    ASSERT_TRUE(waitIdle(30000));
+    expectIdle();
+    EXPECT_EQ(shown.size(), 1);
+}
+
+TEST_F(SmsPhone, ClosingTheWindowDuringAStoreSendsNothingMore)
+{
+    startPhone();
+    openWindow();
+    page->Button3->click();
+    ASSERT_TRUE(phone.waitForReceived("AT+CMGD=1\r", 3000));
+    form->close();
+    EXPECT_FALSE(form->AfComPort1->IsOpen());
+    QTest::qWait(1300);
+    EXPECT_EQ(phone.received(), QByteArray("AT+CMGD=1\r"));
+    EXPECT_FALSE(form->channel().busy());
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}

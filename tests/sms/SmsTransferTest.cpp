@@ -1,0 +1,236 @@
+#include "SmsTransfer.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace kva::sms;
+
+namespace {
+
+const QString Centre = QStringLiteral("+420603052000");
+const QString Pdu1 = QStringLiteral("079124603050020011000C9124603021436500000403CFA50C");
+const QString Pdu2 = QStringLiteral("079124603050020011000C9124603021436500000403CFA50D");
+
+QString answer(int position, const QString& pdu)
+{
+    return QStringLiteral("AT+CMGR=%1\r\r\n+CMGR: 2,,17\r\n%2\r\n\r\nOK\r\n").arg(position).arg(pdu);
+}
+
+// Runs a plan on a pretend window: what each Send found on the gauge, status and reply.
+struct PlanRun {
+    int gauge = 0;
+    bool gaugeShown = false;
+    QString status;
+    QString reply = QStringLiteral("x");
+    bool fieldsCleared = false;
+    QList<QByteArray> sent;
+    QList<int> progressAtSend;
+    QStringList statuses;
+    int pauses = 0;
+    int pausedMs = 0;
+    bool allSentWithGaugeShown = true;
+
+    explicit PlanRun(const Plan& plan)
+    {
+        for (const PlanStep& s : plan) {
+            switch (s.kind) {
+            case PlanStep::Status:
+                status = s.text;
+                statuses << s.text;
+                break;
+            case PlanStep::ShowGauge:
+                gaugeShown = true;
+                break;
+            case PlanStep::HideGauge:
+                gaugeShown = false;
+                break;
+            case PlanStep::Progress:
+                gauge = std::clamp(s.value, 0, 100);
+                break;
+            case PlanStep::GaugeIncrement:
+                gauge = gaugeIncrement(gauge);
+                break;
+            case PlanStep::ClearReply:
+                reply = QStringLiteral(" ");
+                break;
+            case PlanStep::ClearFields:
+                fieldsCleared = true;
+                break;
+            case PlanStep::Send:
+                sent << s.bytes;
+                progressAtSend << gauge;
+                allSentWithGaugeShown = allSentWithGaugeShown && gaugeShown;
+                break;
+            case PlanStep::Pause:
+                ++pauses;
+                pausedMs += s.value;
+                break;
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST(SmsTransfer, CommandsAreTheTabledBytes)
+{
+    EXPECT_EQ(deleteCommand(1), QByteArray("AT+CMGD=1\r"));
+    EXPECT_EQ(deleteCommand(9), QByteArray("AT+CMGD=9\r"));
+    EXPECT_EQ(announceCommand(17), QByteArray("AT+CMGW=17\r"));
+    EXPECT_EQ(announceCommand(8), QByteArray("AT+CMGW=8\r"));
+    EXPECT_EQ(pduCommand("0791"), QByteArray("0791\x1a"));
+    EXPECT_EQ(readCommand(8), QStringLiteral("AT+CMGR=8\r"));
+}
+
+TEST(SmsTransfer, ReadStepsRunElevenToSeventeenThen118And19)
+{
+    QList<int> order;
+    for (const ReadStep* s = findReadStep(11); s; s = findReadStep(s->next)) {
+        order << s->step;
+        EXPECT_EQ(s->position, order.size());
+        EXPECT_EQ(s->progress, s->next ? 12 * s->position : 100);
+    }
+    EXPECT_EQ(order, (QList<int>{11, 12, 13, 14, 15, 16, 17, 118, 19}));
+    // 18 is the probe, never a read; nothing else is a step of this window.
+    for (int other : {0, 1, 5, 6, 8, 10, 18, 20, 111, -11})
+        EXPECT_EQ(findReadStep(other), nullptr) << other;
+}
+
+TEST(SmsTransfer, RetezecTakesTheLineAfterTheFirstColonAndNeverRunsPastTheEnd)
+{
+    EXPECT_EQ(Retezec(answer(1, Pdu1)), Pdu1);
+    // The line must be ended by CR: an unfinished line is not taken.
+    const QString cut = QStringLiteral("AT+CMGR=1\r\r\n+CMGR: 2,,17\r\n079124603050");
+    EXPECT_EQ(Retezec(cut), QString());
+    EXPECT_EQ(Retezec(QStringLiteral("AT+CMGR=1\r\r\n+CMGR: 2,,17")), QString()); // no LF after the colon
+    EXPECT_EQ(Retezec(QStringLiteral("AT+CMGR=1\r\r\nOK\r\n")), QString());         // no colon
+    EXPECT_EQ(Retezec(QStringLiteral("AT+CMGR=1\r\r\n+CMS ERROR: 321\r\n")), QString());
+    EXPECT_EQ(Retezec(QStringLiteral("AT+CMGR=1\r\r\n+CMGR: 2,,0\r\n\r\n\r\nOK\r\n")), QString()); // empty line
+    EXPECT_EQ(Retezec(QStringLiteral(" ")), QString());
+    EXPECT_EQ(Retezec(QString()), QString());
+    EXPECT_EQ(Retezec(QStringLiteral(":\n\r")), QString());
+    EXPECT_EQ(Retezec(QStringLiteral(":\nab\r")), QStringLiteral("ab"));
+}
+
+TEST(SmsTransfer, APduLineCountsOnlyAfterTheEchoOfItsOwnCommand)
+{
+    EXPECT_EQ(pduLine(answer(2, Pdu2), 2), Pdu2);
+    // The previous answer still in the reply at the next step: not taken again for position 2.
+    EXPECT_EQ(pduLine(answer(1, Pdu1), 2), QString());
+    // A late answer to position 1 arriving together with the echo of the next command.
+    const QString late = QStringLiteral("\r\n+CMGR: 2,,17\r\n") + Pdu1 + QStringLiteral("\r\n\r\nOK\r\nAT+CMGR=2\r");
+    EXPECT_EQ(Retezec(late), Pdu1); // what the plain line search would take
+    EXPECT_EQ(pduLine(late, 2), QString());
+    EXPECT_EQ(pduLine(late + QStringLiteral("\r\n+CMGR: 2,,17\r\n") + Pdu2 + QStringLiteral("\r\n"), 2), Pdu2);
+    EXPECT_EQ(pduLine(answer(1, Pdu1), 1), Pdu1);
+    EXPECT_EQ(pduLine(QStringLiteral("AT+CMGR=1\r"), 1), QString()); // echo only, answer not yet in
+}
+
+TEST(SmsTransfer, OnlyHexLinesOfWholeOctetsArePdus)
+{
+    EXPECT_TRUE(isHexPdu(QStringLiteral("00aAfF09")));
+    EXPECT_FALSE(isHexPdu(QString()));
+    EXPECT_FALSE(isHexPdu(QStringLiteral("0791F")));           // half an octet
+    EXPECT_FALSE(isHexPdu(QStringLiteral("0791zz")));
+    EXPECT_FALSE(isHexPdu(QStringLiteral("Ahoj svete")));      // a text-mode answer
+    EXPECT_FALSE(isHexPdu(QStringLiteral("07 91")));
+    EXPECT_FALSE(isHexPdu(QString::fromUtf8("0791\xc3\xa1\xc3\xa1")));
+    EXPECT_EQ(pduLine(answer(3, QStringLiteral("0791zz")), 3), QString());
+}
+
+TEST(SmsTransfer, GarbageRepliesGiveNoLineQuickly)
+{
+    QString garbage(10000, QChar(0x7f));
+    for (int i = 0; i < garbage.size(); i += 7)
+        garbage[i] = QChar(i % 3 == 0 ? ':' : i % 3 == 1 ? '\n' : 'A');
+    QElapsedTimer clock;
+    clock.start();
+    for (int position = 1; position <= PairCount; ++position) {
+        EXPECT_EQ(pduLine(garbage, position), QString());
+        EXPECT_EQ(pduLine(readCommand(position) + garbage, position), QString());
+    }
+    EXPECT_LT(clock.elapsed(), 200);
+}
+
+TEST(SmsTransfer, ControlCharactersOfAFieldBecomeBlanks)
+{
+    EXPECT_EQ(blankControls(QStringLiteral("a\rb\nc\x1a" "d\x1b" "e\t")), QStringLiteral("a b c d e "));
+    EXPECT_EQ(blankControls(QStringLiteral("\"Pozor\" č")), QStringLiteral("\"Pozor\" č"));
+    const Pair sent = pairToSend({QStringLiteral("+42060312345\x1a"), QStringLiteral("OK\r2")});
+    EXPECT_EQ(sent.number, QStringLiteral("+42060312345 "));
+    EXPECT_EQ(sent.text, QStringLiteral("OK 2"));
+    // The encoded PDU of such a pair holds no control character: the command is never cut short.
+    const EncodedSms e = encodePair(Centre, sent);
+    for (char c : e.pduText)
+        EXPECT_GE(static_cast<unsigned char>(c), 32) << e.pduText.toStdString();
+}
+
+TEST(SmsTransfer, StoreDeletesNineThenWritesNineWithTheirProgressAndPauses)
+{
+    const auto encoded = encodeSet(Centre, initialSet());
+    const PlanRun run(storePlan(encoded, 1000));
+
+    QList<QByteArray> expected;
+    for (int n = 1; n <= 9; ++n)
+        expected << "AT+CMGD=" + QByteArray::number(n) + '\r';
+    const int lengths[PairCount] = {17, 17, 17, 21, 21, 18, 18, 18, 18};
+    for (int i = 0; i < PairCount; ++i) {
+        expected << "AT+CMGW=" + QByteArray::number(lengths[i]) + '\r';
+        expected << encoded[i].pduText + '\x1a';
+    }
+    EXPECT_EQ(run.sent, expected);
+    EXPECT_EQ(run.sent.size(), 27);
+    EXPECT_EQ(run.sent[10], QByteArray("079124603050020011000c9124603021436500000403cfa50c\x1a"));
+    EXPECT_EQ(run.pauses, 28);
+    EXPECT_EQ(run.pausedMs, 28000);
+    EXPECT_EQ(run.progressAtSend, (QList<int>{12, 24, 36, 48, 48, 60, 72, 84, 96,              // deletes
+                                              12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78,  // pairs 1-6
+                                              84, 90, 96, 100, 100, 100}));                   // pairs 7-9
+    EXPECT_EQ(run.statuses, (QStringList{"Mažu pozice na SIM", " ", "Ukládám na pozice na SIM", " "}));
+    EXPECT_TRUE(run.allSentWithGaugeShown);
+    EXPECT_FALSE(run.gaugeShown);
+    EXPECT_EQ(run.reply, QStringLiteral(" "));
+    EXPECT_FALSE(run.fieldsCleared);
+
+    // A pause follows every command, and the deletes are set apart from the first
+    // announcement by one more; an announcement always finds ReplyBuffer reset.
+    const Plan plan = storePlan(encoded, 700);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (plan[i].kind == PlanStep::Send) {
+            ASSERT_LT(i + 1, plan.size());
+            EXPECT_EQ(plan[i + 1].kind, PlanStep::Pause);
+            EXPECT_EQ(plan[i + 1].value, 700);
+        }
+        if (plan[i].kind == PlanStep::Send && plan[i].bytes.startsWith("AT+CMGW")) {
+            EXPECT_EQ(plan[i - 2].kind, PlanStep::ClearReply);
+        }
+    }
+}
+
+TEST(SmsTransfer, DeleteGoesThroughNinePositionsFromThreeToAHundred)
+{
+    const Plan plan = deletePlan(1000);
+    const PlanRun run(plan);
+    QList<QByteArray> expected;
+    for (int n = 1; n <= 9; ++n)
+        expected << "AT+CMGD=" + QByteArray::number(n) + '\r';
+    EXPECT_EQ(run.sent, expected);
+    EXPECT_EQ(run.progressAtSend, (QList<int>{3, 12, 24, 36, 48, 60, 72, 84, 96}));
+    EXPECT_EQ(run.pauses, 9);
+    EXPECT_EQ(run.pausedMs, 9000);
+    EXPECT_EQ(run.statuses, (QStringList{"Mažu pozice na SIM", " "}));
+    EXPECT_TRUE(run.fieldsCleared);
+    EXPECT_FALSE(run.gaugeShown);
+    EXPECT_EQ(run.gauge, 0);
+    EXPECT_EQ(run.reply, QStringLiteral("x")); // the window resets it before the plan
+    // After the last delete and its pause the gauge shows 100 before it is hidden.
+    std::vector<int> progress;
+    for (const PlanStep& s : plan)
+        if (s.kind == PlanStep::Progress)
+            progress.push_back(s.value);
+    EXPECT_EQ(progress, (std::vector<int>{3, 12, 24, 36, 48, 60, 72, 84, 96, 100, 0}));
+}
