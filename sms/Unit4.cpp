@@ -84,12 +84,7 @@ TForm4::TForm4(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     side->addWidget(Button2);
     side->addWidget(Button5);
     side->addSpacing(8);
-    VrLabel1 = kva::newStatusLabel(this);
-    VrLabel1->setMinimumHeight(22);
-    side->addWidget(VrLabel1);
-    Gauge1 = new TGauge(this);
-    Gauge1->hide();
-    side->addWidget(Gauge1);
+    kva::addStatusRows(side, this, VrLabel1, Gauge1);
     side->addStretch(1);
     top->addLayout(side, 1);
 
