@@ -136,8 +136,8 @@ void TForm6::BitBtn1Click()
 void TForm6::BitBtn3Click()
 {
     kva::guarded(this, [this] {
-        const QString path = kva::chooseSaveFile(this, QStringLiteral("num"), QStringLiteral("*.num"), QStringLiteral("num"));
-        if (path.isEmpty() || !kva::confirmOverwrite(this, path))
+        const QString path = kva::chooseFileToWrite(this, QStringLiteral("num"), QStringLiteral("*.num"), QStringLiteral("num"));
+        if (path.isEmpty())
             return;
         saveNumFile(path, entries());
     });

@@ -167,8 +167,8 @@ void TForm4::setActionButtonsEnabled(bool enabled)
 void TForm4::Button2Click()
 {
     kva::guarded(this, [this] {
-        const QString path = kva::chooseSaveFile(this, QStringLiteral("sms"), QStringLiteral("*.sms"), QStringLiteral("sms"));
-        if (path.isEmpty() || !kva::confirmOverwrite(this, path))
+        const QString path = kva::chooseFileToWrite(this, QStringLiteral("sms"), QStringLiteral("*.sms"), QStringLiteral("sms"));
+        if (path.isEmpty())
             return;
         saveSmsFile(path, smsSet());
     });
