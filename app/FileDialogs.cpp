@@ -1,5 +1,7 @@
 #include "FileDialogs.h"
 
+#include "MessageBoxes.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -49,6 +51,14 @@ QString chooseSaveFile(QWidget* parent, const QString& filterName, const QString
 QString chooseOpenFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
 {
     return choose(parent, false, filterName, pattern, defaultSuffix);
+}
+
+QString chooseFileToWrite(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
+{
+    const QString path = chooseSaveFile(parent, filterName, pattern, defaultSuffix);
+    if (path.isEmpty() || !confirmOverwrite(parent, path))
+        return {};
+    return path;
 }
 
 } // namespace kva

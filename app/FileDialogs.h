@@ -11,6 +11,8 @@ namespace kva {
 // the caller does (confirmOverwrite). An empty result means cancelled.
 QString chooseSaveFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix);
 QString chooseOpenFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix);
+// chooseSaveFile, then for an existing file confirmOverwrite: empty when cancelled or declined.
+QString chooseFileToWrite(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix);
 
 // Tests answer the dialogs through a hook: it gets true for a save dialog and returns the
 // file name ("" = cancel). The default suffix is still appended to a name without one.

@@ -1,5 +1,6 @@
 #include "PageControls.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 #include <algorithm>
 
@@ -28,6 +29,16 @@ QLabel* newStatusLabel(QWidget* parent)
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral("QLabel { color: red; font-weight: bold; }"));
     return label;
+}
+
+void addStatusRows(QBoxLayout* column, QWidget* parent, QLabel*& status, TGauge*& gauge)
+{
+    status = newStatusLabel(parent);
+    status->setMinimumHeight(22);
+    column->addWidget(status);
+    gauge = new TGauge(parent);
+    gauge->hide();
+    column->addWidget(gauge);
 }
 
 } // namespace kva

@@ -1,6 +1,7 @@
 #pragma once
 #include <QProgressBar>
 
+class QBoxLayout;
 class QLabel;
 class QWidget;
 
@@ -19,5 +20,11 @@ namespace kva {
 // The status label of the pages ("Moment prosím, pracuji" while the phone is busy): red, bold,
 // sunken, starting empty.
 QLabel* newStatusLabel(QWidget* parent);
+
+// What the status label shows while the phone is busy.
+inline QString workingText() { return QStringLiteral("Moment prosím, pracuji"); }
+
+// Adds a page's status label (at least 22 px high) and its gauge, hidden, to `column`.
+void addStatusRows(QBoxLayout* column, QWidget* parent, QLabel*& status, TGauge*& gauge);
 
 } // namespace kva

@@ -97,6 +97,22 @@ bool PhoneChannel::refuseIfClosed(QWidget* page)
     return true;
 }
 
+bool PhoneChannel::beginOnOpenPort(QWidget* page, std::function<void()> backToIdle)
+{
+    return !refuseIfClosed(page) && begin(page, std::move(backToIdle));
+}
+
+bool PhoneChannel::beginWithProbe(QWidget* page, std::function<void()> backToIdle, const std::function<void()>& next)
+{
+    if (!beginOnOpenPort(page, std::move(backToIdle)))
+        return false;
+    step([&] {
+        startProbe();
+        next();
+    });
+    return true;
+}
+
 bool PhoneChannel::begin(QWidget* page, std::function<void()> backToIdle)
 {
     if (shutDown_)
@@ -166,6 +182,16 @@ bool PhoneChannel::probeAnswered() const
 void PhoneChannel::warnSilent(QWidget* page)
 {
     showWarning(page ? page : window_.data(), QStringLiteral("POZOR - telefon nekomunikuje !"));
+}
+
+bool PhoneChannel::endIfSilent(QWidget* page, const std::function<void()>& enableButtons)
+{
+    if (probeAnswered())
+        return false;
+    warnSilent(page);
+    enableButtons();
+    end();
+    return true;
 }
 
 bool PhoneChannel::run(Sequence sequence)

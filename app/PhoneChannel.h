@@ -12,13 +12,10 @@
 //   channel.guardButtons({Button1, BitBtn3});
 //
 //   void Page::Button1Click() {
-//       kva::PhoneChannel& ch = form1_.channel();
-//       if (ch.refuseIfClosed(this))                  // "POZOR - sériový port není otevřen !"
-//           return;
-//       if (!ch.begin(this, [this] { backToIdle(); })) // another page is busy: refused
-//           return;
-//       ch.step([&] {                                 // an exception ends the exchange
-//           ch.startProbe();                          // ReplyBuffer := " ", writes "AT\r"
+//       // refused when the port is closed ("POZOR - sériový port není otevřen !") or another
+//       // page is busy; else, as one step (an exception ends the exchange), the probe
+//       // (ReplyBuffer := " ", "AT\r" written) and then:
+//       form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this] {
 //           form1_.ExchangeStep = 0;
 //           Timer2->start();
 //       });
@@ -30,12 +27,10 @@
 //       ch.step([&] {
 //           switch (form1_.ExchangeStep) {
 //           case 0:
-//               if (!ch.probeAnswered()) {            // 6th character of ReplyBuffer not "O"
-//                   ch.warnSilent(this);              // "POZOR - telefon nekomunikuje !"
-//                   Povol_tlacitka();
-//                   ch.end();
+//               // 6th character of ReplyBuffer not "O": "POZOR - telefon nekomunikuje !",
+//               // Povol_tlacitka(), end()
+//               if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
 //                   return;
-//               }
 //               Zakaz_tlacitka();
 //               ch.send(kva::phoneBookReadCommand(5));
 //               form1_.ExchangeStep = 5;
@@ -128,6 +123,11 @@ public:
     // Starts an exchange for `page`; `backToIdle` returns that page to idle when the exchange
     // is aborted. While another exchange runs: a refusal box and false.
     bool begin(QWidget* page, std::function<void()> backToIdle);
+    // refuseIfClosed(), then begin(): false when either refuses.
+    bool beginOnOpenPort(QWidget* page, std::function<void()> backToIdle);
+    // The usual start of a page's exchange: beginOnOpenPort(), then inside step() startProbe()
+    // and `next` (the page sets its step and starts its step timer). False when refused.
+    bool beginWithProbe(QWidget* page, std::function<void()> backToIdle, const std::function<void()>& next);
     // The exchange is over (the page has already returned to idle itself).
     void end();
     bool busy() const { return busy_; }
@@ -146,6 +146,9 @@ public:
     bool probeAnswered() const;
     // Warning box "POZOR - telefon nekomunikuje !" (title "Warning").
     void warnSilent(QWidget* page);
+    // The step after the probe: when the phone did not answer, warnSilent(), `enableButtons`,
+    // end(), and true.
+    bool endIfSilent(QWidget* page, const std::function<void()>& enableButtons);
 
     // Runs one step of the current exchange. An exception aborts the exchange (page back to
     // idle, sequence stopped, deferred steps dropped) and is shown once in an error box.

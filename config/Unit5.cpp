@@ -254,8 +254,8 @@ void TForm5::BitBtn1Click()
 void TForm5::BitBtn2Click()
 {
     kva::guarded(this, [&] {
-        const QString path = kva::chooseSaveFile(this, QStringLiteral("par"), QStringLiteral("*.par"), QStringLiteral("par"));
-        if (path.isEmpty() || !kva::confirmOverwrite(this, path))
+        const QString path = kva::chooseFileToWrite(this, QStringLiteral("par"), QStringLiteral("*.par"), QStringLiteral("par"));
+        if (path.isEmpty())
             return;
         kva::writeParFile(path, {StaticText1->text(), StaticText2->text()});
     });

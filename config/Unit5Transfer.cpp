@@ -1,6 +1,7 @@
 // The "Konfigurace" page's transfer of its two numbers to and from the phone.
 #include "Unit5.h"
 
+#include "PageControls.h"
 #include "PhoneChannel.h"
 #include "PhoneReply.h"
 #include "alarm1.h"
@@ -11,8 +12,6 @@
 #include <QTimer>
 
 namespace {
-
-const QString Working = QStringLiteral("Moment prosím, pracuji");
 
 // AT+CPBW=<position>,"<number>",,"<name>" CR: the number type is left empty for the phone.
 QString phoneBookWrite(int position, const QString& number, const QString& name)
@@ -44,11 +43,7 @@ void TForm5::backToIdle()
 
 void TForm5::BitBtn3Click()
 {
-    kva::PhoneChannel& ch = form1_.channel();
-    if (ch.refuseIfClosed(this) || !ch.begin(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        ch.startProbe();
+    form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this] {
         Timer1->start();
         form1_.ExchangePhase = QStringLiteral("test_komunikace");
     });
@@ -61,17 +56,13 @@ void TForm5::Timer1Timer()
         return;
     kva::PhoneChannel& ch = form1_.channel();
     ch.step([&] {
-        if (!ch.probeAnswered()) {
-            ch.warnSilent(this);
-            Povol_tlacitka();
-            ch.end();
+        if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
             return;
-        }
         Zakaz_tlacitka();
         form1_.ExchangePhase = QStringLiteral("prvni_konfigurak");
         Gauge1->setValue(0);
         Gauge1->show();
-        VrLabel1->setText(Working);
+        VrLabel1->setText(kva::workingText());
         Gauge1->setValue(25);
         // Both commands are built now, from the numbers shown when the write begins.
         kva::Sequence write;
@@ -96,11 +87,7 @@ void TForm5::Timer1Timer()
 
 void TForm5::Button1Click()
 {
-    kva::PhoneChannel& ch = form1_.channel();
-    if (ch.refuseIfClosed(this) || !ch.begin(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        ch.startProbe();
+    form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this] {
         form1_.ExchangeStep = 0;
         Timer2->start();
     });
@@ -113,17 +100,13 @@ void TForm5::Timer2Timer()
     ch.step([&] {
         switch (form1_.ExchangeStep) {
         case 0:
-            if (!ch.probeAnswered()) {
-                ch.warnSilent(this);
-                Povol_tlacitka();
-                ch.end();
+            if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
                 return;
-            }
             Zakaz_tlacitka();
             ch.send(kva::phoneBookReadCommand(5));
             form1_.ExchangeStep = 5;
             Timer2->start();
-            VrLabel1->setText(Working);
+            VrLabel1->setText(kva::workingText());
             Gauge1->setValue(0);
             Gauge1->show();
             break;

@@ -64,12 +64,7 @@ TForm6::TForm6(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     rows->setColumnStretch(2, 1);
     column->addLayout(rows);
 
-    VrLabel1 = kva::newStatusLabel(frame);
-    VrLabel1->setMinimumHeight(22);
-    column->addWidget(VrLabel1);
-    Gauge1 = new TGauge(frame);
-    Gauge1->hide();
-    column->addWidget(Gauge1);
+    kva::addStatusRows(column, frame, VrLabel1, Gauge1);
 
     BitBtn1 = new QPushButton(QStringLiteral("Čísla v aplikaci vymazat"), frame);
     BitBtn1->setToolTip(QStringLiteral("Maže pouze v programu, ne v telefonu"));
@@ -141,8 +136,8 @@ void TForm6::BitBtn1Click()
 void TForm6::BitBtn3Click()
 {
     kva::guarded(this, [this] {
-        const QString path = kva::chooseSaveFile(this, QStringLiteral("num"), QStringLiteral("*.num"), QStringLiteral("num"));
-        if (path.isEmpty() || !kva::confirmOverwrite(this, path))
+        const QString path = kva::chooseFileToWrite(this, QStringLiteral("num"), QStringLiteral("*.num"), QStringLiteral("num"));
+        if (path.isEmpty())
             return;
         saveNumFile(path, entries());
     });

@@ -71,6 +71,7 @@ public:
 private:
     void setButtonsEnabled(bool enabled);
     void connectTransfer();
+    void startExchange(int probeStep); // the probe, then Timer2 with ExchangeStep = probeStep
     void startWrite();
     void readStep(int position);
 

@@ -17,12 +17,6 @@
 
 using namespace kva::numbers;
 
-namespace {
-
-const QString Working = QStringLiteral("Moment prosím, pracuji");
-
-} // namespace
-
 void TForm6::connectTransfer()
 {
     kva::PhoneChannel& ch = form1_.channel();
@@ -43,14 +37,7 @@ void TForm6::backToIdle()
 
 void TForm6::Button1Click()
 {
-    kva::PhoneChannel& ch = form1_.channel();
-    if (ch.refuseIfClosed(this) || !ch.begin(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        ch.startProbe();
-        form1_.ExchangeStep = ReadProbeStep;
-        Timer2->start();
-    });
+    startExchange(ReadProbeStep);
 }
 
 void TForm6::Button2Click()
@@ -59,12 +46,13 @@ void TForm6::Button2Click()
         kva::showRefusal(this, QStringLiteral("POZOR - telefonní čísla nejsou ve správném formátu !"));
         return;
     }
-    kva::PhoneChannel& ch = form1_.channel();
-    if (ch.refuseIfClosed(this) || !ch.begin(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        ch.startProbe();
-        form1_.ExchangeStep = WriteProbeStep;
+    startExchange(WriteProbeStep);
+}
+
+void TForm6::startExchange(int probeStep)
+{
+    form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this, probeStep] {
+        form1_.ExchangeStep = probeStep;
         Timer2->start();
     });
 }
@@ -78,12 +66,8 @@ void TForm6::Timer2Timer()
     kva::PhoneChannel& ch = form1_.channel();
     ch.step([&] {
         if (step == ReadProbeStep || step == WriteProbeStep) {
-            if (!ch.probeAnswered()) {
-                ch.warnSilent(this);
-                Povol_tlacitka();
-                ch.end();
+            if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
                 return;
-            }
             Zakaz_tlacitka();
             if (step == WriteProbeStep) {
                 startWrite();
@@ -93,7 +77,7 @@ void TForm6::Timer2Timer()
             form1_.ExchangeStep = SimPositions[0];
             Timer2->start();
             setEntries(Entries{});
-            VrLabel1->setText(Working);
+            VrLabel1->setText(kva::workingText());
             Gauge1->setValue(0);
             Gauge1->show();
             return;
@@ -133,7 +117,7 @@ void TForm6::startWrite()
 {
     Gauge1->setValue(0);
     Gauge1->show();
-    VrLabel1->setText(Working);
+    VrLabel1->setText(kva::workingText());
     // Every command is built now, from the texts the fields hold as the write begins.
     const Entries e = entries();
     kva::Sequence write;

@@ -84,12 +84,7 @@ TForm4::TForm4(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     side->addWidget(Button2);
     side->addWidget(Button5);
     side->addSpacing(8);
-    VrLabel1 = kva::newStatusLabel(this);
-    VrLabel1->setMinimumHeight(22);
-    side->addWidget(VrLabel1);
-    Gauge1 = new TGauge(this);
-    Gauge1->hide();
-    side->addWidget(Gauge1);
+    kva::addStatusRows(side, this, VrLabel1, Gauge1);
     side->addStretch(1);
     top->addLayout(side, 1);
 
@@ -172,8 +167,8 @@ void TForm4::setActionButtonsEnabled(bool enabled)
 void TForm4::Button2Click()
 {
     kva::guarded(this, [this] {
-        const QString path = kva::chooseSaveFile(this, QStringLiteral("sms"), QStringLiteral("*.sms"), QStringLiteral("sms"));
-        if (path.isEmpty() || !kva::confirmOverwrite(this, path))
+        const QString path = kva::chooseFileToWrite(this, QStringLiteral("sms"), QStringLiteral("*.sms"), QStringLiteral("sms"));
+        if (path.isEmpty())
             return;
         saveSmsFile(path, smsSet());
     });

@@ -17,7 +17,6 @@ using namespace kva::sms;
 
 namespace {
 
-const QString Working = QStringLiteral("Moment prosím, pracuji");
 const QString Blank = QStringLiteral(" ");
 
 } // namespace
@@ -115,7 +114,7 @@ void TForm4::Button3Click()
         return;
     }
     kva::PhoneChannel& ch = form1_.channel();
-    if (ch.refuseIfClosed(this) || !ch.begin(this, [this] { backToIdle(); }))
+    if (!ch.beginOnOpenPort(this, [this] { backToIdle(); }))
         return;
     ch.step([&] {
         form1_.ReplyBuffer = Blank;
@@ -150,7 +149,7 @@ void TForm4::Button4Click()
 void TForm4::Button1Click()
 {
     kva::PhoneChannel& ch = form1_.channel();
-    if (ch.refuseIfClosed(this) || !ch.begin(this, [this] { backToIdle(); }))
+    if (!ch.beginOnOpenPort(this, [this] { backToIdle(); }))
         return;
     ch.step([&] {
         form1_.ReplyBuffer = Blank;
@@ -178,17 +177,13 @@ void TForm4::Timer1Timer()
     kva::PhoneChannel& ch = form1_.channel();
     ch.step([&] {
         if (form1_.ExchangeStep == ProbeStep) {
-            if (!ch.probeAnswered()) {
-                ch.warnSilent(this);
-                setActionButtonsEnabled(true);
-                ch.end();
+            if (ch.endIfSilent(this, [this] { setActionButtonsEnabled(true); }))
                 return;
-            }
             kva::Sequence first;
             first.pause(ProbePauseMs).send(readCommand(1)).then([this] {
                 form1_.ExchangeStep = readSteps()[0].step;
                 Timer1->start();
-                VrLabel1->setText(Working);
+                VrLabel1->setText(kva::workingText());
                 Gauge1->show();
                 Gauge1->setValue(0);
             });

@@ -149,6 +149,50 @@ TEST_F(PhoneChannelTest, OneExchangeAtATimeWithGuardedButtons)
     EXPECT_EQ(changes, (QList<bool>{true, false}));
 }
 
+TEST_F(PhoneChannelTest, BeginWithProbeRefusesOrProbesThenEndIfSilentWarnsAndEnds)
+{
+    int next = 0;
+    int idle = 0;
+    fake.open = false;
+    EXPECT_FALSE(channel.beginWithProbe(&window, [&] { ++idle; }, [&] { ++next; }));
+    EXPECT_EQ(shown, QStringList{"Error|POZOR - sériový port není otevřen !"});
+    EXPECT_FALSE(channel.busy());
+
+    fake.open = true;
+    state.ReplyBuffer = QStringLiteral("old");
+    ASSERT_TRUE(channel.beginWithProbe(&window, [&] { ++idle; }, [&] {
+        EXPECT_EQ(fake.written, QByteArray("AT\r")); // the probe goes first
+        ++next;
+    }));
+    EXPECT_TRUE(channel.busy());
+    EXPECT_EQ(next, 1);
+    EXPECT_EQ(state.ReplyBuffer, QStringLiteral(" "));
+    EXPECT_FALSE(channel.beginWithProbe(&window, [&] { ++idle; }, [&] { ++next; })); // busy
+    EXPECT_EQ(next, 1);
+    EXPECT_EQ(fake.written, QByteArray("AT\r"));
+    ASSERT_EQ(shown.size(), 2);
+
+    // An answered probe leaves the exchange running; a silent phone ends it with the warning.
+    int enabled = 0;
+    state.ReplyBuffer = QStringLiteral("AT\r\r\nOK\r\n");
+    EXPECT_FALSE(channel.endIfSilent(&window, [&] { ++enabled; }));
+    EXPECT_TRUE(channel.busy());
+    EXPECT_EQ(shown.size(), 2);
+    state.ReplyBuffer = QStringLiteral(" ");
+    EXPECT_TRUE(channel.endIfSilent(&window, [&] { ++enabled; }));
+    EXPECT_FALSE(channel.busy());
+    EXPECT_EQ(enabled, 1);
+    EXPECT_EQ(shown.last(), QStringLiteral("Warning|POZOR - telefon nekomunikuje !"));
+    EXPECT_EQ(idle, 0); // ended, not aborted
+
+    // A failing probe write aborts the exchange: `next` does not run.
+    fake.failWrites = true;
+    EXPECT_TRUE(channel.beginWithProbe(&window, [&] { ++idle; }, [&] { ++next; }));
+    EXPECT_EQ(next, 1);
+    EXPECT_EQ(idle, 1);
+    EXPECT_FALSE(channel.busy());
+}
+
 TEST_F(PhoneChannelTest, AnErrorInAStepReturnsThePageToIdleAndIsShownOnce)
 {
     int idle = 0;

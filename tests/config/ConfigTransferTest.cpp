@@ -1,108 +1,36 @@
 // End to end: the "Konfigurace" page writes and reads SIM positions 5 and 6 through the main
 // window's port, against the simulated phone on a pseudo-terminal (KVA271_COM1 points at it).
 #include "AfComPort.h"
-#include "MessageBoxes.h"
+#include "PageExchangeFixture.h"
 #include "PhoneChannel.h"
-#include "PhoneSim.h"
 #include "QStringPrint.h"
-#include "TempDir.h"
 #include "Unit5.h"
-#include "alarm1.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <iostream>
-#include <memory>
 
 namespace {
 
 const QByteArray Sim56 = PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
                          PhoneSim::phoneBookLine(6, "+000000092310", "Casy");
 
-// The largest gap between ticks of a 1 ms timer: how long the event loop was held up.
-struct Heartbeat {
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    Heartbeat()
-    {
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.elapsed();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
-        clock.start();
-        timer.start(1);
-    }
-};
-
-class ConfigTransfer : public ::testing::Test {
+class ConfigTransfer : public PageExchange {
 protected:
-    ConfigTransfer()
-    {
-        kva::setMessageHook([this](const kva::MessageRecord& m) {
-            shown << m.title + u'|' + m.text;
-            return true;
-        });
-    }
-    ~ConfigTransfer() override
-    {
-        form.reset();
-        kva::setMessageHook({});
-        for (int n = 1; n <= 6; ++n)
-            qunsetenv(QByteArray("KVA271_COM") + QByteArray::number(n));
-    }
-
-    void startPhone(const QStringList& args = {}, const QByteArray& state = {})
-    {
-        device = phone.start(args, state);
-        qputenv("KVA271_COM1", device.toLocal8Bit());
-    }
     void openWindow(bool choosePort = true)
     {
-        form = std::make_unique<TForm1>(dir.path("setting.ini"));
-        form->FormCreate({[this](TForm1& f) { return page = new TForm5(f); }, {}, {}});
-        if (choosePort) {
-            form->COM11->trigger();
-            ASSERT_TRUE(form->AfComPort1->IsOpen());
-        }
-    }
-    // Runs the event loop (without the sleeps of QTest::qWaitFor, so that the heartbeat
-    // measures the program) until no exchange runs.
-    bool waitIdle(int ms = 4000)
-    {
-        if (!form->channel().busy())
-            return true;
-        QEventLoop loop;
-        QObject::connect(&form->channel(), &kva::PhoneChannel::busyChanged, &loop, [&](bool busy) {
-            if (!busy)
-                loop.quit();
-        });
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-        return !form->channel().busy();
+        openForm({[this](TForm1& f) { return page = new TForm5(f); }, {}, {}}, choosePort);
     }
     // Clicks "Načíst konfiguraci z telefonu" and waits for the read to end; its duration.
-    qint64 read()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        page->Button1->click();
-        EXPECT_TRUE(waitIdle());
-        return clock.elapsed();
-    }
+    qint64 read() { return clickAndWait(page->Button1, 4000); }
     void expectIdle()
     {
         EXPECT_FALSE(form->channel().busy());
@@ -113,20 +41,8 @@ protected:
         for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->BitBtn4, page->Button1})
             EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
     }
-    qint64 receivedAt(const QByteArray& command) const
-    {
-        for (const PhoneSim::Record& r : phone.transcript())
-            if (r.dir == "rx" && r.bytes.contains(command))
-                return r.ms;
-        return -1;
-    }
 
-    TempDir dir;
-    PhoneSim phone;
-    QString device;
-    std::unique_ptr<TForm1> form;
     TForm5* page = nullptr;
-    QStringList shown;
 };
 
 } // namespace

@@ -1,28 +1,21 @@
 // End to end: the "Telefonní čísla" page writes and reads SIM positions 1, 2, 3, 4 and 7 through
 // the main window's port, against the simulated phone on a pseudo-terminal (KVA271_COM1).
 #include "AfComPort.h"
-#include "MessageBoxes.h"
 #include "NumberEntries.h"
 #include "PageControls.h"
+#include "PageExchangeFixture.h"
 #include "PhoneChannel.h"
-#include "PhoneSim.h"
 #include "QStringPrint.h"
-#include "TempDir.h"
 #include "Unit6.h"
 #include "VrStrEdit.h"
-#include "alarm1.h"
 
 #include <QAction>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 #include <iostream>
-#include <memory>
 
 using namespace kva::numbers;
 
@@ -33,25 +26,6 @@ const QString Closed = QStringLiteral("Error|POZOR - sériový port není otevř
 const QString BadFormat = QStringLiteral("Error|POZOR - telefonní čísla nejsou ve správném formátu !");
 const QList<QByteArray> ReadCommands{"AT\r", "AT+CPBR=1\r", "AT+CPBR=2\r", "AT+CPBR=3\r", "AT+CPBR=4\r", "AT+CPBR=7\r"};
 
-// The largest gap between ticks of a 1 ms timer: how long the event loop was held up.
-struct Heartbeat {
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    Heartbeat()
-    {
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.elapsed();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
-        clock.start();
-        timer.start(1);
-    }
-};
-
 Entries someEntries()
 {
     Entries e;
@@ -60,60 +34,14 @@ Entries someEntries()
     return e;
 }
 
-class NumbersTransfer : public ::testing::Test {
+class NumbersTransfer : public PageExchange {
 protected:
-    NumbersTransfer()
-    {
-        kva::setMessageHook([this](const kva::MessageRecord& m) {
-            shown << m.title + u'|' + m.text;
-            return true;
-        });
-    }
-    ~NumbersTransfer() override
-    {
-        form.reset();
-        kva::setMessageHook({});
-        qunsetenv("KVA271_COM1");
-    }
-
-    void startPhone(const QStringList& args = {}, const QByteArray& state = {})
-    {
-        device = phone.start(args, state);
-        qputenv("KVA271_COM1", device.toLocal8Bit());
-    }
     void openWindow(bool choosePort = true)
     {
-        form = std::make_unique<TForm1>(dir.path("setting.ini"));
-        form->FormCreate({{}, {}, [this](TForm1& f) { return page = new TForm6(f); }});
-        if (choosePort) {
-            form->COM11->trigger();
-            ASSERT_TRUE(form->AfComPort1->IsOpen());
-        }
-    }
-    // Runs the event loop (without the sleeps of QTest::qWaitFor, so that the heartbeat
-    // measures the program) until no exchange runs.
-    bool waitIdle(int ms)
-    {
-        if (!form->channel().busy())
-            return true;
-        QEventLoop loop;
-        QObject::connect(&form->channel(), &kva::PhoneChannel::busyChanged, &loop, [&](bool busy) {
-            if (!busy)
-                loop.quit();
-        });
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-        return !form->channel().busy();
+        openForm({{}, {}, [this](TForm1& f) { return page = new TForm6(f); }}, choosePort);
     }
     // Clicks "Načíst telefonní čísla z telefonu" and waits for the read to end; its duration.
-    qint64 read()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        page->Button1->click();
-        EXPECT_TRUE(waitIdle(4000));
-        return clock.elapsed();
-    }
+    qint64 read() { return clickAndWait(page->Button1, 4000); }
     void expectIdle()
     {
         EXPECT_FALSE(form->channel().busy());
@@ -123,20 +51,8 @@ protected:
         for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->Button1, page->Button2})
             EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
     }
-    qint64 receivedAt(const QByteArray& command) const
-    {
-        for (const PhoneSim::Record& r : phone.transcript())
-            if (r.dir == "rx" && r.bytes.contains(command))
-                return r.ms;
-        return -1;
-    }
 
-    TempDir dir;
-    PhoneSim phone;
-    QString device;
-    std::unique_ptr<TForm1> form;
     TForm6* page = nullptr;
-    QStringList shown;
 };
 
 } // namespace

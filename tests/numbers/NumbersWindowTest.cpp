@@ -1,6 +1,6 @@
-#include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
+#include "RecordedDialogs.h"
 #include "TempDir.h"
 #include "Unit6.h"
 #include "VrStrEdit.h"
@@ -16,32 +16,11 @@ using namespace kva::numbers;
 
 namespace {
 
-class NumbersWindow : public ::testing::Test {
+class NumbersWindow : public RecordedDialogs {
 protected:
-    void SetUp() override
-    {
-        kva::setFileDialogHook([this](bool save) {
-            dialogs << (save ? QStringLiteral("save") : QStringLiteral("open"));
-            return chosen;
-        });
-        kva::setMessageHook([this](const kva::MessageRecord& m) {
-            messages.push_back(m);
-            return answer;
-        });
-    }
-    void TearDown() override
-    {
-        kva::setFileDialogHook({});
-        kva::setMessageHook({});
-    }
-
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
     TForm6 form{form1};
-    QString chosen;
-    bool answer = true;
-    QStringList dialogs;
-    std::vector<kva::MessageRecord> messages;
 };
 
 } // namespace

@@ -1,17 +1,11 @@
 #include "KvaError.h"
+#include "PairPrint.h"
 #include "SmsSet.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 using namespace kva::sms;
-
-namespace kva::sms {
-void PrintTo(const Pair& p, std::ostream* os)
-{
-    *os << '{' << p.number.toStdString() << " | " << p.text.toStdString() << '}';
-}
-} // namespace kva::sms
 
 namespace {
 

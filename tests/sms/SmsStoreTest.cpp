@@ -64,7 +64,7 @@ TEST_F(SmsPhone, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
     // PDU one second after its announcement). The pauses are counted from the start, so a
     // command held up a little does not delay the ones after it. The phone's clock may see a
     // command a little late, hence the lower margin.
-    const QList<qint64> at = receivedAt("AT+CMG");
+    const QList<qint64> at = receivedTimes("AT+CMG");
     ASSERT_EQ(at.size(), 18);
     for (int i = 0; i < at.size(); ++i) {
         const qint64 planned = 1000 * (i < 9 ? i : 10 + 2 * (i - 9));
@@ -107,7 +107,7 @@ TEST_F(SmsPhone, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
     expectIdle();
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
     // 300 ms to the probe's tick, 500 ms pause, then 300 ms per answer and 800 ms between reads.
-    const QList<qint64> reads = receivedAt("AT").mid(18); // after the 18 commands of the store
+    const QList<qint64> reads = receivedTimes("AT").mid(18); // after the 18 commands of the store
     ASSERT_EQ(reads.size(), 10);
     EXPECT_GE(reads[1] - reads[0], 800 - 100);
     EXPECT_LE(reads[1] - reads[0], 800 + 500);

@@ -168,7 +168,7 @@ TEST_F(SmsPhone, DeleteClearsPositionsOneToNineAndTheFields)
     EXPECT_EQ(page->VrStrEdit19->text(), QStringLiteral("+420603052000"));
     expectIdle();
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
-    const QList<qint64> at = receivedAt("AT+CMGD=");
+    const QList<qint64> at = receivedTimes("AT+CMGD=");
     ASSERT_EQ(at.size(), 9);
     for (int i = 1; i < at.size(); ++i) { // counted from the start: a late one does not delay the rest
         EXPECT_GE(at[i] - at[0], 1000 * i - 100) << i;

@@ -1,6 +1,7 @@
-#include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
+#include "PairPrint.h"
+#include "RecordedDialogs.h"
 #include "TempDir.h"
 #include "Unit4.h"
 #include "VrStrEdit.h"
@@ -15,42 +16,19 @@
 
 using namespace kva::sms;
 
-namespace kva::sms {
-void PrintTo(const Pair& p, std::ostream* os)
-{
-    *os << '{' << p.number.toStdString() << " | " << p.text.toStdString() << '}';
-}
-} // namespace kva::sms
-
 namespace {
 
-class SmsWindow : public ::testing::Test {
+class SmsWindow : public RecordedDialogs {
 protected:
     void SetUp() override
     {
         form1.SmsCentreNumber = QStringLiteral("+420603052000");
-        kva::setFileDialogHook([this](bool save) {
-            dialogs << (save ? QStringLiteral("save") : QStringLiteral("open"));
-            return chosen;
-        });
-        kva::setMessageHook([this](const kva::MessageRecord& m) {
-            messages.push_back(m);
-            return answer;
-        });
-    }
-    void TearDown() override
-    {
-        kva::setFileDialogHook({});
-        kva::setMessageHook({});
+        RecordedDialogs::SetUp();
     }
 
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
     TForm4 form{form1};
-    QString chosen;
-    bool answer = true;
-    QStringList dialogs;
-    std::vector<kva::MessageRecord> messages;
 };
 
 } // namespace
