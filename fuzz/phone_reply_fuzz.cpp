@@ -1,10 +1,12 @@
 // Any text in ReplyBuffer (one character per received byte): the fixed-position readers never
 // look past its end, cut it only at the last echo of the command, and what they return is taken
-// from the text itself; text received before that echo (a late answer) changes nothing.
+// from the text itself; text received before that echo (a late answer) changes nothing. Covers
+// the phone-book entry, the probe and the SMS window's Retezec and PDU line.
 #include "Cp1250.h"
 #include "FuzzSupport.h"
 #include "NumberTransfer.h"
 #include "PhoneReply.h"
+#include "SmsTransfer.h"
 
 using namespace kva;
 using kva::fuzz::check;
@@ -66,8 +68,22 @@ void checkLine(const QString& reply)
         const qsizetype lf = reply.indexOf(u'\n', colon);
         check(lf >= 0 && reply.mid(lf + 1).startsWith(line + u'\r'), "line not the one after the colon");
     }
-    const QString pdu = lineAfterEcho(reply, QStringLiteral("AT+CMGR=1\r"));
-    check(!pdu.contains(u'\r') && (pdu.isEmpty() || reply.contains(pdu)), "PDU line not from the answer");
+    check(sms::Retezec(reply) == line, "Retezec is not the line after the colon");
+}
+
+void checkPduLine(const QString& reply, int position)
+{
+    const QString command = sms::readCommand(position);
+    const QString pdu = sms::pduLine(reply, position);
+    if (!pdu.isEmpty()) {
+        check(sms::isHexPdu(pdu), "PDU line not whole hex octets");
+        check(pdu == sms::Retezec(replyFromEcho(reply, command)), "PDU line not the line after the echo");
+    }
+    if (reply.contains(command))
+        check(sms::pduLine(QStringLiteral("AT+CMGR=9\r\r\n+CMGR: 2,,17\r\n0011\r\n") + reply, position) == pdu,
+              "a late answer before the echo changed the PDU line");
+    else
+        check(pdu.isEmpty(), "PDU line without the echo of its read command");
 }
 
 } // namespace
@@ -80,5 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkPositions(reply);
     checkEntry(reply, position);
     checkLine(reply);
+    checkPduLine(reply, position);
     return 0;
 }

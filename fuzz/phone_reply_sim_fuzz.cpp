@@ -9,6 +9,7 @@
 #include "PhoneModel.h"
 #include "PhoneReply.h"
 #include "SmsEncoding.h"
+#include "SmsTransfer.h"
 
 #include <string>
 
@@ -51,18 +52,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto decoded = numbers::decodeReadReply(reply, position);
     check(decoded && decoded->number == number && decoded->name == name, "number window reads another entry");
 
-    // The SMS window's store and read: the text of the entry as message text.
+    // The SMS window's store and read: the text of the entry as message text, the commands as
+    // the store and the read send them.
     const sms::EncodedSms sent = sms::encodePair(sms::defaultCentreNumber(), sms::Pair{number, name.left(sms::TextTypingLimit)});
-    talk(phone, QStringLiteral("AT+CMGD=%1\r").arg(position));
-    talk(phone, QStringLiteral("AT+CMGW=%1\r").arg(sent.tpduLength));
-    const QString stored = talk(phone, QString::fromLatin1(sent.pduText) + QChar(26));
+    talk(phone, QString::fromLatin1(sms::deleteCommand(position)));
+    talk(phone, QString::fromLatin1(sms::announceCommand(sent.tpduLength)));
+    const QString stored = talk(phone, fromCp1250(sms::pduCommand(sent.pduText)));
     check(stored.contains(QStringLiteral("+CMGW: ")), "phone refused the PDU the program built");
     const int slot = stored.mid(stored.indexOf(QStringLiteral("+CMGW: ")) + 7).section(u'\r', 0, 0).toInt();
-    const QString readCommand = QStringLiteral("AT+CMGR=%1\r").arg(slot);
-    const QString pduLine = lineAfterEcho(talk(phone, QStringLiteral("AT+CPBR=%1\r").arg(before)) + talk(phone, readCommand), readCommand);
-    check(pduLine.compare(QString::fromLatin1(sent.pduText), Qt::CaseInsensitive) == 0, "PDU line does not come back");
+    check(slot >= 1 && slot <= 9, "stored outside the nine positions");
+    const QString answers = talk(phone, sms::readCommand(slot % 9 + 1)) + talk(phone, sms::readCommand(slot));
+    const QString line = sms::pduLine(answers, slot);
+    check(line.compare(QString::fromLatin1(sent.pduText), Qt::CaseInsensitive) == 0, "PDU line does not come back");
     TPduMessage back;
-    back.PduText = pduLine.toLatin1();
+    back.PduText = line.toLatin1();
     DecodePdu(back, sms::CharacterSelector);
     check(back.DestNumber == toCp1250(number), "destination does not come back");
     return 0;
