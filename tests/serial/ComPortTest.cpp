@@ -22,18 +22,6 @@ QByteArray allBytes(int n)
     return b;
 }
 
-// A port set up as the main window sets it up, on COM<n>.
-std::unique_ptr<TAfComPort> makePort(int com = 1)
-{
-    auto port = std::make_unique<TAfComPort>();
-    port->SetName("AfComPort1");
-    port->SetBaudRate(br19200);
-    port->SetInBufSize(8192);
-    port->SetComNumber(uint16_t(com));
-    port->AfterLoad();
-    return port;
-}
-
 template <class E, class F>
 QString errorOf(F&& f)
 {

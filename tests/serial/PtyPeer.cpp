@@ -1,5 +1,7 @@
 #include "PtyPeer.h"
 
+#include "AfComPort.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -98,4 +100,15 @@ double ProcessCpuMs()
     rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+}
+
+std::unique_ptr<TAfComPort> makePort(int com)
+{
+    auto port = std::make_unique<TAfComPort>();
+    port->SetName("AfComPort1");
+    port->SetBaudRate(br19200);
+    port->SetInBufSize(8192);
+    port->SetComNumber(uint16_t(com));
+    port->AfterLoad();
+    return port;
 }

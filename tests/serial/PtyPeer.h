@@ -5,6 +5,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class TAfComPort;
 
 class PtyPeer {
 public:
@@ -31,3 +34,5 @@ bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 3000);
 void Pump(int ms);
 // CPU time of the whole process in ms.
 double ProcessCpuMs();
+// A port set up as the main window sets it up (19200 baud, 8192-byte input queue), on COM<com>.
+std::unique_ptr<TAfComPort> makePort(int com = 1);

@@ -20,17 +20,6 @@
 
 namespace {
 
-std::unique_ptr<TAfComPort> makePort(int com = 1)
-{
-    auto port = std::make_unique<TAfComPort>();
-    port->SetName("AfComPort1");
-    port->SetBaudRate(br19200);
-    port->SetInBufSize(8192);
-    port->SetComNumber(uint16_t(com));
-    port->AfterLoad();
-    return port;
-}
-
 int entriesOf(const char* folder)
 {
     return int(QDir(QString::fromLatin1(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());

@@ -37,15 +37,7 @@ bool startsWith(const std::string& s, const std::string& prefix)
 
 std::optional<int> number(const std::string& s)
 {
-    if (s.empty() || s.size() > 4)
-        return std::nullopt;
-    int v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    return v;
+    return parseDigits(s, 4);
 }
 
 // "a,b,c" -> {"a","b","c"}; for parameters without quotes.

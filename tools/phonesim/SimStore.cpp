@@ -29,15 +29,7 @@ bool isHex(const std::string& s)
 
 std::optional<int> parseInt(const std::string& s)
 {
-    if (s.empty() || s.size() > 6)
-        return std::nullopt;
-    int v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    return v;
+    return parseDigits(s, 6);
 }
 
 std::vector<std::string> splitBlanks(const std::string& line)
@@ -135,6 +127,19 @@ void SimStore::markRead(int pos)
     auto it = sms_.find(pos);
     if (it != sms_.end() && it->second.status == 0)
         it->second.status = 1;
+}
+
+std::optional<int> parseDigits(const std::string& text, size_t maxDigits)
+{
+    if (text.empty() || text.size() > maxDigits)
+        return std::nullopt;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return v;
 }
 
 std::string percentEncode(const std::string& bytes)

@@ -66,6 +66,9 @@ private:
     std::map<int, StoredSms> sms_;
 };
 
+// A decimal number of at most `maxDigits` digits and nothing else; nothing otherwise.
+std::optional<int> parseDigits(const std::string& text, size_t maxDigits);
+
 std::string percentEncode(const std::string& bytes);
 std::optional<std::string> percentDecode(const std::string& text);
 
