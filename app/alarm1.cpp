@@ -167,6 +167,8 @@ void TForm1::Smazni_oznaceni()
 
 void TForm1::comClick(int n)
 {
+    // An exchange in progress ends here: its remaining commands must not go to the new port.
+    channel_->abort();
     try {
         AfComPort1->Close();
         AfComPort1->SetComNumber(uint16_t(n));

@@ -313,6 +313,22 @@ TEST_F(ConfigTransfer, ClosingTheWindowDuringAnExchangeStopsIt)
     EXPECT_TRUE(shown.isEmpty());
 }
 
+TEST_F(ConfigTransfer, ChoosingAPortDuringAnExchangeStopsIt)
+{
+    // The rest of a write must not go to whatever port is chosen meanwhile.
+    startPhone({}, Sim56);
+    openWindow();
+    page->BitBtn3->click();
+    ASSERT_TRUE(phone.waitForReceived("\"Setup\"\r", 2000));
+    form->COM11Click(); // the same phone, reopened
+    EXPECT_TRUE(form->AfComPort1->IsOpen());
+    EXPECT_FALSE(form->channel().busy());
+    QTest::qWait(1700);
+    EXPECT_FALSE(phone.received().contains("Casy"));
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
 TEST_F(ConfigTransfer, PhoneVanishingMidExchangeEndsItWithOneError)
 {
     startPhone({}, Sim56);
