@@ -162,14 +162,17 @@ const ReverseTable& reverseTable(int selector)
 }
 
 // Semi-octet digits as the phone stores them: swapped pairwise, "+" for an international type,
-// and the filler of an odd count (an F) removed from the end.
-QByteArray decodeDigits(const QByteArray& raw, quint8 type)
+// and the filler of an odd count (an F) removed from the end. `count`, when known, is the number
+// of digits the length octet announces: a filler that is not an F is dropped too.
+QByteArray decodeDigits(const QByteArray& raw, quint8 type, int count = -1)
 {
     QByteArray number = SwapDigitPairs(raw);
     if (type & 0x10)
         number.prepend('+');
     if (number.contains('F') || number.contains('f'))
         number.chop(1);
+    if (count >= 0)
+        number.truncate(count + ((type & 0x10) ? 1 : 0));
     return number;
 }
 
@@ -385,7 +388,7 @@ QByteArray ParsePdu(TPduMessage& message)
     if (digits > 0) {
         const QByteArray raw = reader.chars(digits + digits % 2);
         (submit ? message.DestNumber : message.OrigNumber) =
-            isAlphanumeric(type) ? decodeAlphanumeric(raw, digits) : decodeDigits(raw, type);
+            isAlphanumeric(type) ? decodeAlphanumeric(raw, digits) : decodeDigits(raw, type, digits);
     }
 
     message.ProtocolId = reader.octet();

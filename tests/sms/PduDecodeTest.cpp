@@ -179,6 +179,9 @@ TEST(PduDecode, BadInputGivesAResultWithoutReadingOn)
 
     // An odd address length whose digits are cut off keeps what is there.
     EXPECT_EQ(decoded("00" "01" "00" "0b" "91" "2460").DestNumber, "+4206");
+    // An odd address length whose filler is not an F: only the announced digits are kept.
+    EXPECT_EQ(decoded("00" "11" "00" "0b" "91" "246030214305" "0000aa00").DestNumber, "+42060312345");
+    EXPECT_EQ(decoded("00" "11" "00" "0b" "91" "2460302143f5" "0000aa00").DestNumber, "+42060312345");
 
     // A user-data length beyond the data: the missing octets count as zero, septet 0 is "@".
     TPduMessage huge = decoded(WorkedExample.left(WorkedExample.size() - 8) + "ff" "cfa50c");
