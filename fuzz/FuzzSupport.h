@@ -1,6 +1,8 @@
 #pragma once
-// Shared by the fuzz targets: a failed property prints what broke and aborts, so libFuzzer keeps
-// the input as a crash; loaders that take a path get the input through a scratch file.
+// Shared by the fuzz targets: the property checks of FuzzCheck.h, and a scratch file through
+// which loaders that take a path get the input.
+#include "FuzzCheck.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -8,23 +10,9 @@
 #include <QString>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <unistd.h>
 
 namespace kva::fuzz {
-
-[[noreturn]] inline void fail(const char* what)
-{
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-}
-
-inline void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
 
 inline QByteArray bytesOf(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,7 @@
 // The simulated phone fed any bytes: the answer does not depend on how the line cut the bytes
 // into pieces, every answer is framed as the phone frames it, and the SIM it ends with saves to
 // a state file that loads back to the same SIM.
+#include "FuzzCheck.h"
 #include "PhoneModel.h"
 #include "SimStore.h"
 
@@ -13,13 +14,7 @@ using namespace phonesim;
 
 namespace {
 
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
+using kva::fuzz::check;
 
 bool framed(const Output& o)
 {

@@ -1,5 +1,6 @@
 // A phonesim state file from anywhere: it loads or is refused with StateError naming the line;
 // a loaded SIM saves to a text that loads back to the same SIM.
+#include "FuzzCheck.h"
 #include "SimStore.h"
 
 #include <cstdint>
@@ -11,13 +12,7 @@ using namespace phonesim;
 
 namespace {
 
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
+using kva::fuzz::check;
 
 } // namespace
 
