@@ -132,9 +132,11 @@ void TForm1::NactiIni()
 void TForm1::UlozIni()
 {
     QString line1 = QStringLiteral(" ");
+    // Written from the item's number, not read back from its text: a desktop that adds keyboard
+    // accelerators shows "&COM3", and that would not open anything at the next start.
     for (int i = 5; i >= 0; --i) // COM6 first, so the last checked one in that order wins
         if (comItems[i]->isChecked())
-            line1 = comItems[i]->text();
+            line1 = QStringLiteral("COM%1").arg(i + 1);
     kva::guarded(this, [&] { kva::writeSettings(settingsPath_, line1, SmsCentreNumber); });
 }
 

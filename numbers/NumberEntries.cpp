@@ -1,6 +1,7 @@
 #include "NumberEntries.h"
 
 #include "LineFile.h"
+#include "PhoneNumberText.h"
 
 namespace kva::numbers {
 
@@ -14,7 +15,7 @@ Entries initialEntries()
 
 bool isAcceptedNumber(const QString& number)
 {
-    return number.isEmpty() || (number.size() == 13 && number.startsWith(u'+'));
+    return number.isEmpty() || isInternationalNumber(number);
 }
 
 bool Kontrola(const Entries& entries)

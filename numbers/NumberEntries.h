@@ -23,8 +23,7 @@ using Entries = std::array<Entry, EntryCount>;
 // The entries the window starts with.
 Entries initialEntries();
 
-// An empty number passes; any other passes only as 13 characters beginning with "+".
-// The other twelve characters are not examined, and a blank is a character.
+// An empty number passes; any other only as "+" and twelve digits.
 bool isAcceptedNumber(const QString& number);
 
 // True when every number passes; names are not examined.

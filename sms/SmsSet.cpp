@@ -1,6 +1,7 @@
 #include "SmsSet.h"
 
 #include "LineFile.h"
+#include "PhoneNumberText.h"
 
 namespace kva::sms {
 
@@ -27,7 +28,7 @@ QString rowLabel(int index)
 
 bool isAcceptedCentreNumber(const QString& number)
 {
-    return number.size() == 13 && number.startsWith(u'+');
+    return isInternationalNumber(number);
 }
 
 bool isAcceptedDestination(const QString& number)

@@ -24,8 +24,8 @@ SmsSet initialSet();
 // "Vstup OK2" ... "RE2 vypnuto"
 QString rowLabel(int index);
 
-// The SMS-centre number passes only as 13 characters beginning with "+"; a destination number
-// also passes when empty. The other twelve characters and the texts are not examined.
+// The SMS-centre number passes only as "+" and twelve digits; a destination number also passes
+// when empty. The texts are not examined.
 bool isAcceptedCentreNumber(const QString& number);
 bool isAcceptedDestination(const QString& number);
 bool Kontrola(const QString& centreNumber, const SmsSet& set);

@@ -17,18 +17,17 @@ Entries withNumber(int index, const QString& number)
 
 } // namespace
 
-TEST(NumberCheck, AcceptsEmptyOrThirteenCharactersAfterPlus)
+TEST(NumberCheck, AcceptsEmptyOrPlusAndTwelveDigits)
 {
     EXPECT_TRUE(Kontrola(initialEntries()));
     EXPECT_TRUE(Kontrola(Entries{}));
-    EXPECT_TRUE(Kontrola(withNumber(2, QStringLiteral("+ABCDEFGHIJKL"))));  // only length and "+" count
     EXPECT_TRUE(Kontrola(withNumber(4, QStringLiteral("+420603123456")))); // position 7 with a diacritic name
     Entries nameless = initialEntries();
     nameless[1] = {QStringLiteral("+420777000111"), QString()};
     EXPECT_TRUE(Kontrola(nameless));
 }
 
-TEST(NumberCheck, RejectsWrongLengthsMissingPlusAndBlanks)
+TEST(NumberCheck, RejectsWrongLengthsMissingPlusAndNonDigits)
 {
     for (int index = 0; index < EntryCount; ++index) {
         SCOPED_TRACE(index);
@@ -36,6 +35,9 @@ TEST(NumberCheck, RejectsWrongLengthsMissingPlusAndBlanks)
         EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral("+4206031234567")))); // 14
         EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral("0420603123456"))));  // 13, no "+"
         EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral(" "))));
+        EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral("+42060312345x")))); // would be dialled as it stands
+        EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral("+ABCDEFGHIJKL"))));
+        EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral("+4206031234 6"))));
         EXPECT_FALSE(Kontrola(withNumber(index, QStringLiteral("+4206031234567890123"))));
     }
 }

@@ -69,6 +69,8 @@ TEST_F(NumbersWindow, KontrolaReadsTheFields)
     form.VrStrEdit7->setText(QStringLiteral(" "));
     EXPECT_FALSE(form.Kontrola());
     form.VrStrEdit7->setText(QStringLiteral("+42060312345a"));
+    EXPECT_FALSE(form.Kontrola());
+    form.VrStrEdit7->setText(QStringLiteral("+420603123450"));
     EXPECT_TRUE(form.Kontrola());
     form.VrStrEdit9->setText(QStringLiteral("420603123456+"));
     EXPECT_FALSE(form.Kontrola());
