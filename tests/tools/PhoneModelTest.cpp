@@ -309,3 +309,21 @@ TEST(PhoneModel, ResetInputDropsAHalfCommandOrPdu)
     EXPECT_EQ(talk(phone, "AT\r"), "AT\r" + kOk);
     EXPECT_TRUE(phone.store().messages().empty());
 }
+
+TEST(PhoneModel, RefusalOptionsForConfirmedWrites)
+{
+    PhoneOptions o;
+    o.smsFirstFree = 3;  // the phone does not take the lowest free position
+    o.smsCapacity = 2;   // and is full after two messages
+    PhoneModel phone(o);
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMGW: 3\r\n" + kOk);
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMGW: 4\r\n" + kOk);
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMS ERROR: 322\r\n");
+
+    PhoneOptions m;
+    m.answerLimit = 1;   // answers the probe, then only echoes
+    PhoneModel mute(m);
+    EXPECT_EQ(talk(mute, "AT\r"), "AT\r" + kOk);
+    EXPECT_EQ(talk(mute, "AT+CPBW=1,\"+420603123456\",,\"A\"\r"), "AT+CPBW=1,\"+420603123456\",,\"A\"\r");
+    EXPECT_EQ(talk(mute, "AT\r"), "AT\r");
+}

@@ -80,7 +80,8 @@ TEST(Options, EveryOptionInBothSpellings)
     const RunOptions o = parseOptions({"--silent", "--no-echo", "--cmgr-empty-ok", "--delay-ms", "250",
                                        "--piece-bytes=3", "--piece-gap-ms", "40", "--error", "AT+CPBR",
                                        "--error=AT+CMGR", "--reply", "AT+CMGR=1", "=\\r\\nX\\x1a", "--state",
-                                       "s.txt", "--transcript=t.txt", "--link", "/tmp/com1"});
+                                       "s.txt", "--transcript=t.txt", "--link", "/tmp/com1", "--mute-after", "2",
+                                       "--cmgw-from=4", "--sms-capacity", "9"});
     EXPECT_TRUE(o.phone.silent);
     EXPECT_FALSE(o.phone.echo);
     EXPECT_TRUE(o.phone.emptyCmgrOk);
@@ -94,6 +95,9 @@ TEST(Options, EveryOptionInBothSpellings)
     EXPECT_EQ(o.statePath, "s.txt");
     EXPECT_EQ(o.transcriptPath, "t.txt");
     EXPECT_EQ(o.linkPath, "/tmp/com1");
+    EXPECT_EQ(o.phone.answerLimit, 2);
+    EXPECT_EQ(o.phone.smsFirstFree, 4);
+    EXPECT_EQ(o.phone.smsCapacity, 9);
 
     const RunOptions d = parseOptions({});
     EXPECT_TRUE(d.phone.echo);

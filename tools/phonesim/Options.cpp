@@ -21,6 +21,9 @@ const char* const kUsage =
     "  --piece-gap-ms N     ... N ms apart\n"
     "  --cmgr-empty-ok      answer OK instead of +CMS ERROR: 321 to AT+CMGR of an\n"
     "                       empty position\n"
+    "  --mute-after N       after N answers only echo, answer nothing more\n"
+    "  --cmgw-from K        AT+CMGW stores at the lowest free position from K on\n"
+    "  --sms-capacity N     the SMS store is full with N messages (+CMS ERROR: 322)\n"
     "  --help               this text\n";
 
 namespace {
@@ -109,6 +112,12 @@ RunOptions parseOptions(const std::vector<std::string>& args)
         } else if (name == "--cmgr-empty-ok") {
             flag();
             o.phone.emptyCmgrOk = true;
+        } else if (name == "--mute-after") {
+            o.phone.answerLimit = toInt(name, take());
+        } else if (name == "--cmgw-from") {
+            o.phone.smsFirstFree = toInt(name, take());
+        } else if (name == "--sms-capacity") {
+            o.phone.smsCapacity = toInt(name, take());
         } else if (name == "--help" || name == "-h") {
             flag();
             o.help = true;

@@ -146,7 +146,10 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
         } else {
             lineTooLong_ = true;
         }
+        if (!answer.empty() && options_.answerLimit >= 0 && answers_ >= options_.answerLimit)
+            answer.clear(); // a phone that has stopped answering still echoes
         if (!answer.empty()) {
+            ++answers_;
             flushEcho(out);
             out.push_back({Output::Answer, answer});
         }
@@ -312,7 +315,7 @@ std::string PhoneModel::finishPdu()
     const auto length = tpduLength(pdu);
     if (tooLong || !length || *length != pduLength_)
         return kCmsInvalidPduParam;
-    const int pos = store_.addSms(StoredSms{pduStatus_, pdu});
+    const int pos = store_.addSms(StoredSms{pduStatus_, pdu}, options_.smsFirstFree, options_.smsCapacity);
     if (pos == 0)
         return kCmsMemoryFull;
     changed_ = true;

@@ -11,6 +11,9 @@ struct PhoneOptions {
     bool echo = true;             // command echo at start (ATE1)
     bool silent = false;          // reads everything, answers nothing
     bool emptyCmgrOk = false;     // AT+CMGR of an empty slot: "OK" instead of "+CMS ERROR: 321"
+    int answerLimit = -1;         // >= 0: after this many answers the phone only echoes
+    int smsFirstFree = 1;         // AT+CMGW takes the lowest free position from here on
+    int smsCapacity = 30;         // AT+CMGW beyond this many messages: "+CMS ERROR: 322"
     std::vector<std::string> errorPrefixes;                     // answer ERROR to these commands
     std::vector<std::pair<std::string, std::string>> replies;  // command prefix -> raw answer
 };
@@ -59,6 +62,7 @@ private:
     SimStore store_;
     bool echo_;
     bool changed_ = false;
+    int answers_ = 0;
     std::string echoed_;
     std::string line_;
     bool lineTooLong_ = false;

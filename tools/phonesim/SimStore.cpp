@@ -1,5 +1,6 @@
 #include "SimStore.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 #include <vector>
@@ -109,9 +110,11 @@ const StoredSms* SimStore::sms(int pos) const
 
 void SimStore::setSms(int pos, StoredSms m) { sms_[pos] = std::move(m); }
 
-int SimStore::addSms(StoredSms m)
+int SimStore::addSms(StoredSms m, int from, int capacity)
 {
-    for (int p = 1; p <= kSmsSize; ++p) {
+    if (int(sms_.size()) >= capacity)
+        return 0;
+    for (int p = std::max(from, 1); p <= kSmsSize; ++p) {
         if (!sms_.count(p)) {
             sms_[p] = std::move(m);
             return p;

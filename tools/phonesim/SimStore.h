@@ -48,7 +48,9 @@ public:
 
     const StoredSms* sms(int pos) const;
     void setSms(int pos, StoredSms m);
-    int addSms(StoredSms m); // lowest free position, 0 when full
+    // The lowest free position from `from` on, 0 when full (`capacity` messages are stored or
+    // no position is free).
+    int addSms(StoredSms m, int from = 1, int capacity = kSmsSize);
     void eraseSms(int pos);
     void markRead(int pos);
 
