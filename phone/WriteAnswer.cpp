@@ -1,0 +1,105 @@
+#include "WriteAnswer.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <map>
+
+namespace kva {
+
+namespace {
+
+// Final result codes are whole lines; the prompt is "> " at the end of what came.
+bool isRefusal(const QString& line)
+{
+    return line == u"ERROR" || line.startsWith(u"+CME ERROR:") || line.startsWith(u"+CMS ERROR:");
+}
+
+int storedIndex(const QString& line)
+{
+    if (!line.startsWith(u"+CMGW:"))
+        return 0;
+    bool ok = false;
+    const int k = line.mid(6).trimmed().toInt(&ok);
+    return ok && k > 0 ? k : 0;
+}
+
+// 3GPP TS 27.007 (+CME) and 27.005 (+CMS) codes a phone gives for the usual reasons.
+const std::map<QString, const char*>& meanings()
+{
+    static const std::map<QString, const char*> m{
+        {QStringLiteral("+CME ERROR: 3"), "operace není povolena"},
+        {QStringLiteral("+CME ERROR: 4"), "operace není podporována"},
+        {QStringLiteral("+CME ERROR: 10"), "SIM není vložena"},
+        {QStringLiteral("+CME ERROR: 11"), "SIM čeká na PIN"},
+        {QStringLiteral("+CME ERROR: 13"), "chyba SIM"},
+        {QStringLiteral("+CME ERROR: 14"), "SIM je zaneprázdněna"},
+        {QStringLiteral("+CME ERROR: 20"), "paměť SIM je plná"},
+        {QStringLiteral("+CME ERROR: 21"), "neplatná pozice"},
+        {QStringLiteral("+CME ERROR: 24"), "text je příliš dlouhý"},
+        {QStringLiteral("+CME ERROR: 25"), "neplatné znaky v textu"},
+        {QStringLiteral("+CME ERROR: 26"), "číslo je příliš dlouhé"},
+        {QStringLiteral("+CME ERROR: 27"), "neplatné znaky v čísle"},
+        {QStringLiteral("+CMS ERROR: 302"), "operace není povolena"},
+        {QStringLiteral("+CMS ERROR: 303"), "operace není podporována"},
+        {QStringLiteral("+CMS ERROR: 304"), "neplatná zpráva (PDU)"},
+        {QStringLiteral("+CMS ERROR: 305"), "telefon není v režimu PDU"},
+        {QStringLiteral("+CMS ERROR: 310"), "SIM není vložena"},
+        {QStringLiteral("+CMS ERROR: 311"), "SIM čeká na PIN"},
+        {QStringLiteral("+CMS ERROR: 313"), "chyba SIM"},
+        {QStringLiteral("+CMS ERROR: 314"), "SIM je zaneprázdněna"},
+        {QStringLiteral("+CMS ERROR: 321"), "neplatná pozice"},
+        {QStringLiteral("+CMS ERROR: 322"), "paměť SIM je plná"},
+    };
+    return m;
+}
+
+} // namespace
+
+WriteAnswer writeAnswer(const QString& received)
+{
+    WriteAnswer answer;
+    QStringList lines = received.split(QRegularExpression(QStringLiteral("[\r\n]")));
+    lines.removeLast(); // not ended by CR or LF yet: still arriving
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (const int k = storedIndex(line)) {
+            answer.storedAt = k;
+        } else if (isRefusal(line)) {
+            answer.kind = WriteAnswer::Refused;
+            answer.refusal = line;
+            return answer;
+        } else if (line == u"OK") {
+            answer.kind = WriteAnswer::Ok;
+            return answer;
+        }
+    }
+    if (received.endsWith(u"> ") || received.endsWith(u'>'))
+        answer.kind = WriteAnswer::Prompt;
+    return answer;
+}
+
+bool deleteDone(const WriteAnswer& answer)
+{
+    return answer.kind == WriteAnswer::Ok ||
+        (answer.kind == WriteAnswer::Refused && answer.refusal == u"+CMS ERROR: 321");
+}
+
+QString refusalInWords(const QString& refusal)
+{
+    // "+CME ERROR: 020" and "+CME ERROR:20" mean the same as "+CME ERROR: 20".
+    QString key = refusal;
+    const int colon = int(refusal.indexOf(u':'));
+    if (colon > 0) {
+        bool ok = false;
+        const int code = refusal.mid(colon + 1).trimmed().toInt(&ok);
+        if (ok)
+            key = refusal.left(colon + 1) + u' ' + QString::number(code);
+    }
+    const auto it = meanings().find(key);
+    if (it == meanings().end())
+        return refusal;
+    return refusal + QStringLiteral(" (") + QString::fromUtf8(it->second) + u')';
+}
+
+} // namespace kva

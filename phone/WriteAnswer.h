@@ -1,0 +1,32 @@
+#pragma once
+// What the phone answered to a write: "OK", the "> " prompt of AT+CMGW, "+CMGW: k", a refusal
+// ("ERROR", "+CME ERROR: n", "+CMS ERROR: n") or nothing yet. Plain functions on the text
+// received since the command was sent (echo included, in any number of pieces).
+#include <QString>
+
+namespace kva {
+
+struct WriteAnswer {
+    enum Kind {
+        Nothing, // no final answer yet (the echo alone, or nothing at all)
+        Ok,      // "OK"
+        Prompt,  // "> ": the phone waits for the PDU
+        Refused, // "ERROR", "+CME ERROR: n" or "+CMS ERROR: n"
+    } kind = Nothing;
+    QString refusal;     // the phone's own refusal line, e.g. "+CME ERROR: 20"
+    int storedAt = 0;    // k of "+CMGW: k", 0 when there is none
+};
+
+// The first final answer in `received`. A refusal wins over an "OK" that follows it (that
+// "OK" belongs to a later command).
+WriteAnswer writeAnswer(const QString& received);
+
+// Deleting a position that is already empty is not a failure: phones answer "OK" or
+// "+CMS ERROR: 321" (invalid index) for it.
+bool deleteDone(const WriteAnswer& answer);
+
+// The refusal as the phone gave it, followed by what the common codes mean, in Czech:
+// "+CME ERROR: 20 (paměť SIM je plná)". Unknown codes and "ERROR" stay as they came.
+QString refusalInWords(const QString& refusal);
+
+} // namespace kva
