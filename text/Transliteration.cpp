@@ -42,7 +42,7 @@ QString withoutDiacritics(const QString& text, int lengthLimit)
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        if (c.category() == QChar::Mark_NonSpacing && !out.isEmpty() && isAsciiLetter(out.back()))
+        if (c.category() == QChar::Mark_NonSpacing && !out.isEmpty() && (isAsciiLetter(out.back()) || out.back() == u'ß'))
             continue; // a mark typed apart from its letter
         QChar plain = c.unicode() < 0x80 ? QChar() : ownPlainForm(c);
         if (plain.isNull() && c.unicode() >= 0x80 && c.isLetter())
