@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 
 namespace kva {
@@ -30,6 +31,26 @@ QIcon markIcon()
     return QIcon(pixmap);
 }
 
+// A one-line label that never widens its column: a text longer than the label is drawn cut
+// with "…"; text() and the tooltip keep it whole.
+class PreviewLine : public QLabel {
+public:
+    explicit PreviewLine(QWidget* parent) : QLabel(parent)
+    {
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const QRect r = contentsRect();
+        style()->drawItemText(&p, r, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, r.width()), foregroundRole());
+    }
+};
+
 } // namespace
 
 FieldMarks::FieldMarks(Check check, QWidget* page) : QObject(page), check_(std::move(check))
@@ -47,8 +68,7 @@ QLabel* FieldMarks::addField(VrStrEdit* field, bool withPreview)
     w.ownToolTip = field->toolTip();
     w.mark = new QAction(markIcon(), QString(), field);
     if (withPreview) {
-        w.preview = new QLabel(field->parentWidget());
-        w.preview->setTextFormat(Qt::PlainText);
+        w.preview = new PreviewLine(field->parentWidget());
         w.preview->hide();
     }
     fields_.push_back(w);
@@ -84,6 +104,7 @@ void FieldMarks::update(Watched& w)
     w.field->setAccessibleDescription(marked ? note.toolTip : QString());
     if (w.preview) {
         w.preview->setText(note.preview);
+        w.preview->setToolTip(note.preview);
         w.preview->setVisible(marked && !note.preview.isEmpty());
     }
 }

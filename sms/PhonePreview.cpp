@@ -71,7 +71,7 @@ QString previewLine(const PhoneView& view)
     for (QChar& c : line)
         if (!c.isPrint())
             c = u' ';
-    return QStringLiteral("Telefon příjemce zobrazí: ") + line;
+    return QStringLiteral("Příjemce uvidí: ") + line;
 }
 
 QString previewToolTip(const PhoneView& view)

@@ -77,7 +77,7 @@ TEST(PhonePreview, CzechTextShowsWhatChangesOnce)
     EXPECT_FALSE(view.arrivesAsTyped());
     const QList<ShownCharacter> expected = {{"ě", "ì"}, {"í", "à"}, {"č", "è"}, {"á", "à"}};
     EXPECT_EQ(view.changes(), expected);
-    EXPECT_EQ(previewLine(view), QStringLiteral("Telefon příjemce zobrazí: Mìsàènà zpràva"));
+    EXPECT_EQ(previewLine(view), QStringLiteral("Příjemce uvidí: Mìsàènà zpràva"));
     EXPECT_EQ(previewToolTip(view), QStringLiteral("Telefon příjemce nezobrazí text tak, jak je napsán.\n"
                                                    "Mění se: ě → ì, í → à, č → è, á → à"));
 }
@@ -103,17 +103,7 @@ TEST(PhonePreview, CharactersWithoutAnyFormAndReadBackCharacters)
     EXPECT_EQ(view.shown, QStringLiteral("a?b?àà\n"));
     ASSERT_EQ(view.characters.size(), 7);
     EXPECT_EQ(view.characters[1].typed, QStringLiteral("😀"));
-    EXPECT_EQ(previewLine(view), QStringLiteral("Telefon příjemce zobrazí: a?b?àà "));
+    EXPECT_EQ(previewLine(view), QStringLiteral("Příjemce uvidí: a?b?àà "));
     EXPECT_EQ(previewToolTip(view), QStringLiteral("Telefon příjemce nezobrazí text tak, jak je napsán.\n"
                                                    "Mění se: 😀 → ?, Ω → ?, U+007F → à, U+0081 → à, U+0010 → U+000A"));
-}
-
-TEST(PhonePreview, WhatOneTpUdlOctetCannotAnnounceIsNotShown)
-{
-    // 130 escape pairs: 260 septets, announced as 4, as the store would send them.
-    const PhoneView view = phoneView(QString(130, u'['));
-    EXPECT_EQ(view.septets, 4);
-    EXPECT_EQ(view.shown, QStringLiteral("[["));
-    EXPECT_EQ(view.characters[2].shown, QString());
-    EXPECT_TRUE(previewToolTip(view).endsWith(QStringLiteral("[ → (nic)")));
 }

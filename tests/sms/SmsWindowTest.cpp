@@ -249,12 +249,12 @@ TEST_F(SmsWindow, TextsThePhoneShowsOtherwiseAreMarkedAndReplacedOnRequest)
     for (int i : {1, 3, 5, 6, 7, 8})
         EXPECT_FALSE(form.isTextMarked(i)) << i;
     EXPECT_FALSE(form.previewLine(4)->isHidden());
-    EXPECT_EQ(form.previewLine(4)->text(), QStringLiteral("Telefon příjemce zobrazí: Mìsàè"));
+    EXPECT_EQ(form.previewLine(4)->text(), QStringLiteral("Příjemce uvidí: Mìsàè"));
     EXPECT_EQ(form.VrStrEdit10->toolTip(),
               QStringLiteral("Telefon příjemce nezobrazí text tak, jak je napsán.\nMění se: ě → ì, í → à, č → è"));
     ASSERT_EQ(form.VrStrEdit10->actions().size(), 1);
     EXPECT_EQ(form.VrStrEdit10->actions()[0]->toolTip(), form.VrStrEdit10->toolTip());
-    EXPECT_EQ(form.previewLine(2)->text(), QStringLiteral("Telefon příjemce zobrazí: Zpràva"));
+    EXPECT_EQ(form.previewLine(2)->text(), QStringLiteral("Příjemce uvidí: Zpràva"));
     EXPECT_TRUE(form.previewLine(1)->isHidden());
     EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
     EXPECT_EQ(form.ReplaceDiacritics->text(), QStringLiteral("Nahradit diakritiku"));
@@ -284,7 +284,7 @@ TEST_F(SmsWindow, LoadedTextsAreMarkedAndStoredAsTypedUnlessReplaced)
     chosen = dir.path("cz.sms");
     form.Button5->click();
     EXPECT_TRUE(form.isTextMarked(0));
-    EXPECT_EQ(form.previewLine(0)->text(), QStringLiteral("Telefon příjemce zobrazí: Poplach v èase àest"));
+    EXPECT_EQ(form.previewLine(0)->text(), QStringLiteral("Příjemce uvidí: Poplach v èase àest"));
     form.CurrentNumber = form.VrStrEdit1->text();
     form.CurrentText = form.VrStrEdit2->text();
     form.Koduj(); // what the store sends: the text as typed
