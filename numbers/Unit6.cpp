@@ -60,6 +60,7 @@ TForm6::TForm6(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
         rows->addWidget(numberFields_[i], i, 1);
         rows->addWidget(nameFields_[i], i, 2);
     }
+    addNameMarks(rows);
     rows->setColumnStretch(1, 1);
     rows->setColumnStretch(2, 1);
     column->addLayout(rows);

@@ -5,12 +5,16 @@
 #include <array>
 
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
 class TForm1;
 class TGauge;
 class VrStrEdit;
+namespace kva {
+class FieldMarks;
+}
 
 // Ukládání telefonních čísel: the five phone-book entries (SIM positions 1, 2, 3, 4, 7), their
 // check, clearing, and *.num files; their transfer with the phone through the main window's phone
@@ -44,6 +48,8 @@ public:
     void setEntries(const kva::numbers::Entries& entries);
     VrStrEdit* numberField(int index) const { return numberFields_[index]; }
     VrStrEdit* nameField(int index) const { return nameFields_[index]; }
+    // A name with characters a phone may refuse or store otherwise is marked.
+    bool isNameMarked(int index) const;
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -66,6 +72,7 @@ public:
     QFrame* Bevel1 = nullptr;         // separates phone actions from file actions
     QPushButton* BitBtn2 = nullptr;   // "Načíst čísla ze souboru"
     QPushButton* BitBtn3 = nullptr;   // "Uložit čísla do souboru"
+    QPushButton* ReplaceDiacritics = nullptr; // "Nahradit diakritiku", shown while a name is marked
     QTimer* Timer2 = nullptr;         // one-shot 300 ms step timer, off at start
 
 private:
@@ -74,8 +81,11 @@ private:
     void startExchange(int probeStep); // the probe, then Timer2 with ExchangeStep = probeStep
     void startWrite();
     void readStep(int position);
+    // Marks on the names and the replace button under them (Unit6Marks.cpp).
+    void addNameMarks(QGridLayout* rows);
 
     TForm1& form1_;
     std::array<VrStrEdit*, kva::numbers::EntryCount> numberFields_{};
     std::array<VrStrEdit*, kva::numbers::EntryCount> nameFields_{};
+    kva::FieldMarks* marks_ = nullptr;
 };

@@ -346,6 +346,13 @@ QByteArray PackSeptets(int selector, PackDirection direction, const QByteArray& 
     return MapFromGsm(selector, unpackFrom(octets, startBit, count));
 }
 
+QByteArray UnpackSeptets(const QByteArray& userData)
+{
+    HexReader reader(userData);
+    const int count = reader.octet();
+    return unpackFrom(reader.octets((7 * count + 7) / 8), 0, count);
+}
+
 quint16 EncodeSubmit(TPduMessage& message, int selector)
 {
     const TPduHeader header = EncodeHeader(message);

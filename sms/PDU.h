@@ -82,6 +82,10 @@ QByteArray MapFromGsm(int selector, const QByteArray& septets);
 QByteArray PackSeptets(int selector, PackDirection direction, const QByteArray& header,
                        const QByteArray& text);
 
+// The septets of 7-bit user data without a header, as PackSeptets packs it: TP-UDL, then the
+// packed octets. As many septets as TP-UDL says; octets missing from the text count as zero.
+QByteArray UnpackSeptets(const QByteArray& userData);
+
 // Builds the whole PDU into message.PduText and returns the TPDU length, the number of octets
 // after the SMS-centre field (the length AT+CMGW= takes). DataCoding & 0x0C selects 8-bit
 // (Windows-1250 octets) or UCS2 (UTF-16 high octet first) user data; anything else is 7-bit.

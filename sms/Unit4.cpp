@@ -55,10 +55,11 @@ TForm4::TForm4(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
         numberFields_[i]->setObjectName(QStringLiteral("VrStrEdit%1").arg(2 * i + 1));
         textFields_[i]->setObjectName(QStringLiteral("VrStrEdit%1").arg(2 * i + 2));
         numberFields_[i]->setFixedWidth(120);
-        rows->addWidget(rowLabels[i], i + 1, 0);
-        rows->addWidget(numberFields_[i], i + 1, 1);
-        rows->addWidget(textFields_[i], i + 1, 2);
+        rows->addWidget(rowLabels[i], 2 * i + 1, 0);
+        rows->addWidget(numberFields_[i], 2 * i + 1, 1);
+        rows->addWidget(textFields_[i], 2 * i + 1, 2);
     }
+    addTextMarks(rows);
     rows->setColumnStretch(2, 1);
     top->addLayout(rows, 3);
 

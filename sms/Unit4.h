@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -13,6 +14,7 @@ class TForm1;
 class TGauge;
 class VrStrEdit;
 namespace kva {
+class FieldMarks;
 class Sequence;
 }
 
@@ -62,6 +64,10 @@ public:
     void setSmsSet(const kva::sms::SmsSet& set);
     VrStrEdit* numberField(int index) const { return numberFields_[index]; }
     VrStrEdit* textField(int index) const { return textFields_[index]; }
+    // A text the recipient's phone will not show as typed is marked, with what it will show on
+    // the line under it (hidden otherwise).
+    bool isTextMarked(int index) const;
+    QLabel* previewLine(int index) const { return previews_[index]; }
 
     QLabel* Label1 = nullptr; // "Telefonní číslo"
     QLabel* Label2 = nullptr; // "Text SMS"
@@ -94,6 +100,7 @@ public:
     QPushButton* Button4 = nullptr;   // "Vymazat všechny SMS v telefonu"
     QPushButton* Button2 = nullptr;   // "Uložit SMS do souboru"
     QPushButton* Button5 = nullptr;   // "Načíst SMS ze souboru"
+    QPushButton* ReplaceDiacritics = nullptr; // "Nahradit diakritiku", shown while a text is marked
     QTimer* Timer1 = nullptr;         // one-shot 300 ms read step timer, off at start
 
     QString CurrentNumber; // the pair being encoded, put in place by the caller of Koduj
@@ -112,8 +119,13 @@ private:
     void clearPairFields(); // the eighteen number and text fields emptied
     void showReadAnswer(int pairIndex, const QString& pdu);
     kva::Sequence planSequence(const kva::sms::Plan& plan);
+    // Marks on the texts, each text's preview line in the row under it, and the replace button
+    // under the last row (Unit4Preview.cpp).
+    void addTextMarks(QGridLayout* rows);
 
     TForm1& form1_;
     std::array<VrStrEdit*, kva::sms::PairCount> numberFields_{};
     std::array<VrStrEdit*, kva::sms::PairCount> textFields_{};
+    kva::FieldMarks* marks_ = nullptr;
+    std::array<QLabel*, kva::sms::PairCount> previews_{};
 };

@@ -2,6 +2,7 @@
 #include "PageControls.h"
 #include "RecordedDialogs.h"
 #include "TempDir.h"
+#include "TypeText.h"
 #include "Unit6.h"
 #include "VrStrEdit.h"
 #include "alarm1.h"
@@ -170,4 +171,38 @@ TEST_F(NumbersWindow, GaugeClampsToItsRange)
     EXPECT_EQ(form.Gauge1->value(), 100);
     form.Gauge1->setValue(-5);
     EXPECT_EQ(form.Gauge1->value(), 0);
+}
+
+TEST_F(NumbersWindow, NamesWithUnusualCharactersAreMarkedAndReplacedOnRequest)
+{
+    // The start-up name of position 7 has an "í".
+    EXPECT_TRUE(form.isNameMarked(4));
+    EXPECT_EQ(form.VrStrEdit10->toolTip(), QStringLiteral("Názvy telefonních čísel zadávejte bez diakritiky, jinak nebudou "
+                                                          "uložena !\nNevhodné znaky: í"));
+    EXPECT_FALSE(form.isNameMarked(0));
+    EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+    EXPECT_EQ(form.ReplaceDiacritics->text(), QStringLiteral("Nahradit diakritiku"));
+
+    form.VrStrEdit4->clear();
+    typeText(form.VrStrEdit4, QStringLiteral("Šárka [Straße]"));
+    form.VrStrEdit6->setText(QStringLiteral("Petr")); // plain: stays as it is
+    form.VrStrEdit3->setText(QStringLiteral("+42060312345č")); // numbers are not examined
+    EXPECT_TRUE(form.isNameMarked(1));
+    EXPECT_FALSE(form.isNameMarked(2));
+
+    form.ReplaceDiacritics->click();
+    EXPECT_EQ(form.VrStrEdit10->text(), QStringLiteral("Udrzeni_kreditu"));
+    EXPECT_EQ(form.VrStrEdit4->text(), QStringLiteral("Sarka [Strasse]"));
+    EXPECT_EQ(form.VrStrEdit3->text(), QStringLiteral("+42060312345č"));
+    EXPECT_FALSE(form.isNameMarked(4));
+    EXPECT_TRUE(form.VrStrEdit10->toolTip().isEmpty());
+    // The brackets are no diacritics: the name stays marked, and so does the button.
+    EXPECT_TRUE(form.isNameMarked(1));
+    EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+    form.VrStrEdit4->setText(QStringLiteral("Sarka"));
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
+
+    form.BitBtn1Click();
+    for (int i = 0; i < EntryCount; ++i)
+        EXPECT_FALSE(form.isNameMarked(i)) << i;
 }

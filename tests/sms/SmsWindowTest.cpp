@@ -3,10 +3,12 @@
 #include "PairPrint.h"
 #include "RecordedDialogs.h"
 #include "TempDir.h"
+#include "TypeText.h"
 #include "Unit4.h"
 #include "VrStrEdit.h"
 #include "alarm1.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -223,4 +225,74 @@ TEST_F(SmsWindow, KodujEncodesTheCurrentPairWithTheCentreField)
     EXPECT_EQ(form.TpduLength, 8 + 3);
     EXPECT_TRUE(form.OutgoingMessage.PduText.startsWith("0791247077001011"));
     EXPECT_TRUE(form.OutgoingMessage.UserDataHeader.isEmpty());
+}
+
+TEST_F(SmsWindow, TextsThePhoneShowsOtherwiseAreMarkedAndReplacedOnRequest)
+{
+    for (int i = 0; i < PairCount; ++i) {
+        EXPECT_FALSE(form.isTextMarked(i));
+        EXPECT_TRUE(form.previewLine(i)->isHidden());
+        EXPECT_TRUE(form.textField(i)->actions().isEmpty());
+    }
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
+
+    form.VrStrEdit10->clear();
+    typeText(form.VrStrEdit10, QStringLiteral("Měsíč"));
+    form.VrStrEdit2->clear();
+    typeText(form.VrStrEdit2, QString(55, u'ř')); // 50 kept
+    form.VrStrEdit4->setText(QStringLiteral("Café [Ä]")); // arrives as typed
+    form.VrStrEdit6->setText(QStringLiteral("Zpr\u007Fva"));  // as read back: code 127 for "á"
+
+    EXPECT_EQ(form.VrStrEdit2->text(), QString(50, u'ř'));
+    for (int i : {0, 2, 4})
+        EXPECT_TRUE(form.isTextMarked(i)) << i;
+    for (int i : {1, 3, 5, 6, 7, 8})
+        EXPECT_FALSE(form.isTextMarked(i)) << i;
+    EXPECT_FALSE(form.previewLine(4)->isHidden());
+    EXPECT_EQ(form.previewLine(4)->text(), QStringLiteral("Příjemce uvidí: Mìsàè"));
+    EXPECT_EQ(form.VrStrEdit10->toolTip(),
+              QStringLiteral("Telefon příjemce nezobrazí text tak, jak je napsán.\nMění se: ě → ì, í → à, č → è"));
+    ASSERT_EQ(form.VrStrEdit10->actions().size(), 1);
+    EXPECT_EQ(form.VrStrEdit10->actions()[0]->toolTip(), form.VrStrEdit10->toolTip());
+    EXPECT_EQ(form.previewLine(2)->text(), QStringLiteral("Příjemce uvidí: Zpràva"));
+    EXPECT_TRUE(form.previewLine(1)->isHidden());
+    EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+    EXPECT_EQ(form.ReplaceDiacritics->text(), QStringLiteral("Nahradit diakritiku"));
+
+    // Only the marked fields change; the code 127 is no letter and stays.
+    form.ReplaceDiacritics->click();
+    EXPECT_EQ(form.VrStrEdit10->text(), QStringLiteral("Mesic"));
+    EXPECT_EQ(form.VrStrEdit2->text(), QString(50, u'r'));
+    EXPECT_EQ(form.VrStrEdit4->text(), QStringLiteral("Café [Ä]"));
+    EXPECT_EQ(form.VrStrEdit6->text(), QStringLiteral("Zpr\u007Fva"));
+    EXPECT_FALSE(form.isTextMarked(4));
+    EXPECT_TRUE(form.previewLine(4)->isHidden());
+    EXPECT_TRUE(form.VrStrEdit10->toolTip().isEmpty());
+    EXPECT_TRUE(form.VrStrEdit10->actions().isEmpty());
+    EXPECT_TRUE(form.isTextMarked(2));
+    EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+
+    typeText(form.VrStrEdit2, QStringLiteral("xy"));
+    EXPECT_EQ(form.VrStrEdit2->text(), QString(50, u'r')); // still fifty
+    form.VrStrEdit6->setText(QStringLiteral("Zprava"));
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
+}
+
+TEST_F(SmsWindow, LoadedTextsAreMarkedAndStoredAsTypedUnlessReplaced)
+{
+    dir.write("cz.sms", "+420603123456\r\nPoplach v \xe8" "ase \x9a" "est\r\n");
+    chosen = dir.path("cz.sms");
+    form.Button5->click();
+    EXPECT_TRUE(form.isTextMarked(0));
+    EXPECT_EQ(form.previewLine(0)->text(), QStringLiteral("Příjemce uvidí: Poplach v èase àest"));
+    form.CurrentNumber = form.VrStrEdit1->text();
+    form.CurrentText = form.VrStrEdit2->text();
+    form.Koduj(); // what the store sends: the text as typed
+    EXPECT_TRUE(form.OutgoingMessage.PduText.endsWith("0413d0379c1d1ea3417610213c2f83fee5391d"));
+
+    form.ReplaceDiacritics->click();
+    EXPECT_EQ(form.VrStrEdit2->text(), QStringLiteral("Poplach v case sest"));
+    chosen = dir.path("plain.sms");
+    form.Button2->click();
+    EXPECT_TRUE(dir.read("plain.sms").startsWith("+420603123456\r\nPoplach v case sest\r\n"));
 }
