@@ -21,6 +21,9 @@ const char* const kUsage =
     "  --piece-gap-ms N     ... N ms apart\n"
     "  --cmgr-empty-ok      answer OK instead of +CMS ERROR: 321 to AT+CMGR of an\n"
     "                       empty position\n"
+    "  --flood N            answer every command with N bytes of noise, no OK\n"
+    "  --vanish-on CMD      on a command beginning with CMD, close the device and\n"
+    "                       exit at once, as a pulled cable (no answer)\n"
     "  --help               this text\n";
 
 namespace {
@@ -114,6 +117,12 @@ RunOptions parseOptions(const std::vector<std::string>& args)
             o.help = true;
         } else if (name == "--delay-ms") {
             o.delayMs = toInt(name, take());
+        } else if (name == "--flood") {
+            o.phone.floodBytes = static_cast<size_t>(toInt(name, take()));
+        } else if (name == "--vanish-on") {
+            o.phone.vanishPrefix = take();
+            if (o.phone.vanishPrefix.empty())
+                throw UsageError("--vanish-on needs a command");
         } else if (name == "--piece-bytes") {
             o.pieceBytes = toInt(name, take());
         } else if (name == "--piece-gap-ms") {

@@ -13,6 +13,8 @@ struct PhoneOptions {
     bool emptyCmgrOk = false;     // AT+CMGR of an empty slot: "OK" instead of "+CMS ERROR: 321"
     std::vector<std::string> errorPrefixes;                     // answer ERROR to these commands
     std::vector<std::pair<std::string, std::string>> replies;  // command prefix -> raw answer
+    size_t floodBytes = 0;        // > 0: every command is answered by this many bytes of noise
+    std::string vanishPrefix;     // a command beginning with this makes the phone vanish
 };
 
 // What the phone sends back: the echo goes out at once, answers may be delayed.
@@ -38,6 +40,8 @@ public:
     void resetInput();
 
     bool echo() const { return echo_; }
+    // A command named by PhoneOptions::vanishPrefix arrived: the phone is to disappear now.
+    bool vanished() const { return vanished_; }
     const SimStore& store() const { return store_; }
     // True once after every change of the SIM contents (to save the state file).
     bool takeChanged();
@@ -59,6 +63,7 @@ private:
     SimStore store_;
     bool echo_;
     bool changed_ = false;
+    bool vanished_ = false;
     std::string echoed_;
     std::string line_;
     bool lineTooLong_ = false;
