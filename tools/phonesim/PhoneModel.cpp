@@ -161,7 +161,7 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
             out.push_back({Output::Answer, answer});
         }
         if (vanished_)
-            return out;
+            break; // the rest of the input is never read
     }
     flushEcho(out);
     return out;
