@@ -32,7 +32,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setAllColumnsShowFocus(true);
-    list->setMinimumSize(900, 200);
+    list->setMinimumSize(1000, 200);
     list->setAccessibleName(QStringLiteral("Sériová zařízení"));
     layout->addWidget(list);
 
@@ -146,6 +146,7 @@ void FindPhoneDialog::fillRow(int row)
         state = QStringLiteral("pozor: %1 ukazují na stejné zařízení").arg(names.join(QStringLiteral(" a ")));
     item->setText(ColState, state);
     item->setToolTip(ColState, state);
+    list->resizeColumnToContents(ColState);
 }
 
 void FindPhoneDialog::tryRows(const QList<int>& rows)
