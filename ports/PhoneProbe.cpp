@@ -42,6 +42,8 @@ PhoneProbe::PhoneProbe(QObject* parent) : QObject(parent)
 {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &PhoneProbe::onTimeout);
+    connect(&port_, &QSerialPort::readyRead, this, &PhoneProbe::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &PhoneProbe::onError);
 }
 
 PhoneProbe::~PhoneProbe()
@@ -61,15 +63,14 @@ bool PhoneProbe::start(const QString& devicePath)
     identity_ = {};
     phoneDialogue().note(QStringLiteral("Najít telefon: zkouším %1").arg(devicePath));
 
-    port_ = std::make_unique<QSerialPort>(devicePath);
-    port_->setBaudRate(QSerialPort::Baud19200);
-    port_->setDataBits(QSerialPort::Data8);
-    port_->setParity(QSerialPort::NoParity);
-    port_->setStopBits(QSerialPort::OneStop);
-    port_->setFlowControl(QSerialPort::NoFlowControl);
-    if (!port_->open(QIODevice::ReadWrite)) {
-        ProbeResult r = cannotOpenResult(devicePath, port_->error());
-        port_.reset(); // not open, no signal of it is running
+    port_.setPortName(devicePath);
+    port_.setBaudRate(QSerialPort::Baud19200);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const ProbeResult r = cannotOpenResult(devicePath, port_.error());
         // Reported from the event loop, like every other outcome.
         QTimer::singleShot(0, this, [this, r] {
             if (running_)
@@ -77,9 +78,7 @@ bool PhoneProbe::start(const QString& devicePath)
         });
         return true;
     }
-    connect(port_.get(), &QSerialPort::readyRead, this, &PhoneProbe::onReadyRead);
-    connect(port_.get(), &QSerialPort::errorOccurred, this, &PhoneProbe::onError);
-    port_->clear(); // stale input of an earlier user is not an answer
+    port_.clear(); // stale input of an earlier user is not an answer
     ask(0);
     return true;
 }
@@ -87,14 +86,9 @@ bool PhoneProbe::start(const QString& devicePath)
 void PhoneProbe::cancel()
 {
     timer_.stop();
-    if (port_) {
-        // Possibly called from the port's own signal: closed now, deleted later.
-        QSerialPort* port = port_.release();
-        port->disconnect(this);
-        port->close();
-        port->deleteLater();
-    }
-    running_ = false;
+    running_ = false; // before close(): its signals are no longer a result
+    if (port_.isOpen())
+        port_.close();
 }
 
 void PhoneProbe::ask(int question)
@@ -102,15 +96,15 @@ void PhoneProbe::ask(int question)
     question_ = question;
     answer_.clear();
     phoneDialogue().sent(Questions[question]);
-    port_->write(Questions[question]);
+    port_.write(Questions[question]);
     timer_.start(question == 0 ? PresenceWaitMs : QuestionWaitMs);
 }
 
 void PhoneProbe::onReadyRead()
 {
-    if (!port_)
+    if (!running_)
         return;
-    const QByteArray bytes = port_->readAll();
+    const QByteArray bytes = port_.readAll();
     if (bytes.isEmpty())
         return;
     phoneDialogue().received(bytes);

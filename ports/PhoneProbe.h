@@ -19,7 +19,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <memory>
 
 namespace kva {
 
@@ -60,7 +59,7 @@ private:
     void answerComplete(const QByteArray& answer, bool timedOut);
     void finish(ProbeResult result);
 
-    std::unique_ptr<QSerialPort> port_;
+    QSerialPort port_;
     QTimer timer_;
     QString device_;
     bool running_ = false;
