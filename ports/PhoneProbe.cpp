@@ -4,8 +4,6 @@
 
 #include <QFileInfo>
 
-#include <unistd.h>
-
 namespace kva {
 
 namespace {
@@ -16,25 +14,14 @@ constexpr int QuestionCount = int(sizeof Questions / sizeof Questions[0]);
 
 } // namespace
 
-ProbeResult cannotOpenResult(const QString& devicePath, QSerialPort::SerialPortError error)
+ProbeResult cannotOpenResult(const QString& devicePath, TAfOpenFailure cause)
 {
     ProbeResult r;
     r.outcome = ProbeResult::Outcome::CannotOpen;
-    const QByteArray local = QFile::encodeName(devicePath);
-    if (!QFileInfo::exists(devicePath))
-        r.openFailure = TAfOpenFailure::NoSuchDevice;
-    else if (error == QSerialPort::DeviceNotFoundError)
-        r.openFailure = TAfOpenFailure::NoHardware;
-    else if (::access(local.constData(), R_OK | W_OK) != 0)
-        r.openFailure = TAfOpenFailure::NoPermission;
-    else if (error == QSerialPort::PermissionError)
-        r.openFailure = TAfOpenFailure::Busy; // we may open it, so someone else holds it
-    else
-        r.openFailure = TAfOpenFailure::Other;
-    const QList<PortOwner> owners =
-        r.openFailure == TAfOpenFailure::Busy ? portOwners(devicePath) : QList<PortOwner>();
-    const QString group = QFileInfo(devicePath).group();
-    r.text = QStringLiteral("nelze otevřít: ") + deviceProblemText(r.openFailure, devicePath, owners, group);
+    r.openFailure = cause;
+    const QList<PortOwner> owners = cause == TAfOpenFailure::Busy ? portOwners(devicePath) : QList<PortOwner>();
+    const QString group = QFileInfo::exists(devicePath) ? QFileInfo(devicePath).group() : QString();
+    r.text = QStringLiteral("nelze otevřít: ") + deviceProblemText(cause, devicePath, owners, group);
     return r;
 }
 
@@ -42,8 +29,8 @@ PhoneProbe::PhoneProbe(QObject* parent) : QObject(parent)
 {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &PhoneProbe::onTimeout);
-    connect(&port_, &QSerialPort::readyRead, this, &PhoneProbe::onReadyRead);
-    connect(&port_, &QSerialPort::errorOccurred, this, &PhoneProbe::onError);
+    pollTimer_.setInterval(PollMs);
+    connect(&pollTimer_, &QTimer::timeout, this, &PhoneProbe::poll);
 }
 
 PhoneProbe::~PhoneProbe()
@@ -63,14 +50,20 @@ bool PhoneProbe::start(const QString& devicePath)
     identity_ = {};
     phoneDialogue().note(QStringLiteral("Najít telefon: zkouším %1").arg(devicePath));
 
-    port_.setPortName(devicePath);
-    port_.setBaudRate(QSerialPort::Baud19200);
-    port_.setDataBits(QSerialPort::Data8);
-    port_.setParity(QSerialPort::NoParity);
-    port_.setStopBits(QSerialPort::OneStop);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!port_.open(QIODevice::ReadWrite)) {
-        const ProbeResult r = cannotOpenResult(devicePath, port_.error());
+    TAfOpenFailure failure = TAfOpenFailure::None;
+    int sysError = 0;
+    bool ready = port_.Open(devicePath, failure, sysError);
+    if (ready) {
+        TAfLineProperties line; // 8N1, no flow control
+        line.BaudRate = br19200;
+        ready = port_.SetTimeouts() && port_.SetLineSettings(AfBuildLineSettings(line));
+        if (!ready) {
+            port_.Close();
+            failure = TAfOpenFailure::Other;
+        }
+    }
+    if (!ready) {
+        const ProbeResult r = cannotOpenResult(devicePath, failure);
         // Reported from the event loop, like every other outcome.
         QTimer::singleShot(0, this, [this, r] {
             if (running_)
@@ -78,7 +71,8 @@ bool PhoneProbe::start(const QString& devicePath)
         });
         return true;
     }
-    port_.clear(); // stale input of an earlier user is not an answer
+    port_.Purge(AfPurge::RxClear | AfPurge::TxClear); // stale input of an earlier user is no answer
+    pollTimer_.start();
     ask(0);
     return true;
 }
@@ -86,9 +80,10 @@ bool PhoneProbe::start(const QString& devicePath)
 void PhoneProbe::cancel()
 {
     timer_.stop();
-    running_ = false; // before close(): its signals are no longer a result
-    if (port_.isOpen())
-        port_.close();
+    pollTimer_.stop();
+    running_ = false;
+    if (port_.IsOpen())
+        port_.Close();
 }
 
 void PhoneProbe::ask(int question)
@@ -96,41 +91,49 @@ void PhoneProbe::ask(int question)
     question_ = question;
     answer_.clear();
     phoneDialogue().sent(Questions[question]);
-    port_.write(Questions[question]);
+    const QByteArray& q = Questions[question];
+    if (port_.Write(q.constData(), int32_t(q.size())) < 0) {
+        vanished();
+        return;
+    }
     timer_.start(question == 0 ? PresenceWaitMs : QuestionWaitMs);
 }
 
-void PhoneProbe::onReadyRead()
+void PhoneProbe::poll()
 {
-    if (!running_)
-        return;
-    const QByteArray bytes = port_.readAll();
-    if (bytes.isEmpty())
-        return;
-    phoneDialogue().received(bytes);
-    answer_ += bytes;
-    total_ += bytes.size();
-    if (total_ > FloodBytes) {
-        ProbeResult r;
-        r.outcome = ProbeResult::Outcome::Flooding;
-        r.text = QStringLiteral("posílá nepřetržitě data (přes %1 KiB), nejde o telefon").arg(FloodBytes / 1024);
-        finish(r);
+    char buffer[4096];
+    for (;;) {
+        if (!running_)
+            return;
+        const int32_t n = port_.Read(buffer, int32_t(sizeof buffer));
+        if (n <= 0)
+            break;
+        const QByteArray bytes(buffer, n);
+        phoneDialogue().received(bytes);
+        answer_ += bytes;
+        total_ += bytes.size();
+        if (total_ > FloodBytes) {
+            ProbeResult r;
+            r.outcome = ProbeResult::Outcome::Flooding;
+            r.text = QStringLiteral("posílá nepřetržitě data (přes %1 KiB), nejde o telefon").arg(FloodBytes / 1024);
+            finish(r);
+            return;
+        }
+    }
+    if (port_.Lost()) {
+        vanished();
         return;
     }
     if (finalResult(answer_) != FinalResult::None)
         answerComplete(answer_, false);
 }
 
-void PhoneProbe::onError(QSerialPort::SerialPortError error)
+void PhoneProbe::vanished()
 {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !running_)
-        return;
-    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
-        ProbeResult r;
-        r.outcome = ProbeResult::Outcome::Vanished;
-        r.text = QStringLiteral("zařízení zmizelo během zkoušky (odpojený kabel?)");
-        finish(r);
-    }
+    ProbeResult r;
+    r.outcome = ProbeResult::Outcome::Vanished;
+    r.text = QStringLiteral("zařízení zmizelo během zkoušky (odpojený kabel?)");
+    finish(r);
 }
 
 void PhoneProbe::onTimeout()

@@ -5,9 +5,11 @@
 // from the event loop (timers and the port's signals), so a window showing it never freezes.
 // The bytes go to the dialogue log with a note naming the device.
 //
-// Qt's QSerialPort is used rather than the program's own port component: that one opens COM
-// names only and reports a worker fault (a device pulled mid-probe) to the application's
-// error box, while a search must try arbitrary devices quietly, one at a time.
+// The device is the serial layer's own (the same exclusive opening and the same causes of a
+// refusal as the Port menu), polled by a timer rather than through the port component: that
+// one opens COM names only and reports a worker fault (a device pulled mid-probe) to the
+// application's error box, while a search must try any device quietly, one at a time.
+#include "AfSerialDevice.h"
 #include "AfUtils.h"
 #include "PortOwners.h"
 #include "ProbeAnswers.h"
@@ -15,7 +17,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
-#include <QSerialPort>
 #include <QString>
 #include <QTimer>
 
@@ -37,6 +38,7 @@ public:
     static constexpr int QuestionWaitMs = 1000;
     // More than this from one device is no phone answering a few questions.
     static constexpr qsizetype FloodBytes = 64 * 1024;
+    static constexpr int PollMs = 10;
 
     explicit PhoneProbe(QObject* parent = nullptr);
     ~PhoneProbe() override;
@@ -53,13 +55,14 @@ signals:
 
 private:
     void ask(int question);
-    void onReadyRead();
-    void onError(QSerialPort::SerialPortError error);
+    void poll();
+    void vanished();
     void onTimeout();
     void answerComplete(const QByteArray& answer, bool timedOut);
     void finish(ProbeResult result);
 
-    QSerialPort port_;
+    TAfSerialDevice port_;
+    QTimer pollTimer_;
     QTimer timer_;
     QString device_;
     bool running_ = false;
@@ -70,6 +73,6 @@ private:
 };
 
 // The row text of an opening that failed, with the owner of a busy device looked up.
-ProbeResult cannotOpenResult(const QString& devicePath, QSerialPort::SerialPortError error);
+ProbeResult cannotOpenResult(const QString& devicePath, TAfOpenFailure cause);
 
 } // namespace kva

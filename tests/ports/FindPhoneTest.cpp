@@ -3,6 +3,7 @@
 // COM name and assigned to COM2 (kept over a restart), the dialogue saved after a
 // configuration read.
 #include "AfComPort.h"
+#include "AfSerialDevice.h"
 #include "DialogueLog.h"
 #include "FileDialogs.h"
 #include "FindPhoneDialog.h"
@@ -14,6 +15,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -206,4 +209,24 @@ TEST_F(FindPhone, SavedDialogueAfterAConfigurationRead)
                             "-> AT+CPBR=6<CR>",
                             "<- AT+CPBR=6<CR><CR><LF>+CPBR: 6,\"+000000092310\",145,\"Casy\"<CR><LF><CR><LF>OK<CR><LF>",
                         }));
+}
+
+TEST_F(FindPhone, PortMenuNamesTheProgramHoldingABusyDevice)
+{
+    startPhone();
+    TAfSerialDevice holder; // this test process holds the phone's device
+    TAfOpenFailure failure;
+    int error = 0;
+    ASSERT_TRUE(holder.Open(device, failure, error));
+    openWindow(false);
+    form->COM11->trigger();
+    ASSERT_EQ(shown.size(), 1);
+    QFile comm(QStringLiteral("/proc/self/comm"));
+    ASSERT_TRUE(comm.open(QIODevice::ReadOnly));
+    const QString me = QString::fromUtf8(comm.readAll()).trimmed();
+    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("\nPříčina: Zařízení %1 používá program %2 (PID %3). Ukončete ho a zkuste to znovu.")
+                                      .arg(device, me)
+                                      .arg(QCoreApplication::applicationPid())))
+        << shown[0].toStdString();
+    EXPECT_FALSE(form->COM11->isChecked());
 }

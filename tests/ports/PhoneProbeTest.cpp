@@ -1,6 +1,7 @@
 // Trying one device against simulated phones on pseudo-terminals: one answering, one silent,
 // one flooding, one vanishing mid-probe, one answering nonsense; and devices that cannot be
 // opened (missing, busy).
+#include "AfSerialDevice.h"
 #include "DialogueLog.h"
 #include "PhoneProbe.h"
 #include "PhoneSim.h"
@@ -8,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSerialPort>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -57,8 +57,10 @@ TEST_F(PhoneProbeTest, AnsweringPhoneTellsMakerModelAndSimRoom)
     ASSERT_TRUE(phone.waitForReceived("AT+CPMS?\r", 2000));
     EXPECT_EQ(phone.received(), "AT\rAT+CGMI\rAT+CGMM\rAT+CPBS?\rAT+CPBR=?\rAT+CPMS?\r");
     // The port is closed again: the phone can be opened by someone else at once.
-    QSerialPort again(dev);
-    EXPECT_TRUE(again.open(QIODevice::ReadWrite));
+    TAfSerialDevice again;
+    TAfOpenFailure failure;
+    int error = 0;
+    EXPECT_TRUE(again.Open(dev, failure, error));
 
     const QString log = QString::fromUtf8(phoneDialogue().text());
     EXPECT_TRUE(log.contains(QStringLiteral(" -- Najít telefon: zkouším ") + dev + u'\n'));
@@ -113,8 +115,10 @@ TEST_F(PhoneProbeTest, MissingAndBusyDevicesAreExplained)
                                            "Připojte telefon kabelem."));
 
     const QString dev = phone.start();
-    QSerialPort holder(dev); // this test process holds the device
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    TAfSerialDevice holder; // this test process holds the device, as the main window would
+    TAfOpenFailure failure;
+    int error = 0;
+    ASSERT_TRUE(holder.Open(dev, failure, error));
     ASSERT_TRUE(tryDevice(dev));
     EXPECT_EQ(result->outcome, Outcome::CannotOpen);
     EXPECT_EQ(result->openFailure, TAfOpenFailure::Busy);
