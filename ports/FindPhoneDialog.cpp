@@ -139,13 +139,15 @@ void FindPhoneDialog::fillRow(int row)
     for (int n : d.comNames)
         names.append(QStringLiteral("COM%1").arg(n));
     item->setText(ColCom, names.join(QStringLiteral(", ")));
-    QString state = results_.value(d.displayName());
+    QStringList state;
     if (!d.present)
-        state = QStringLiteral("není připojeno");
-    else if (state.isEmpty() && names.size() > 1)
-        state = QStringLiteral("pozor: %1 ukazují na stejné zařízení").arg(names.join(QStringLiteral(" a ")));
-    item->setText(ColState, state);
-    item->setToolTip(ColState, state);
+        state << QStringLiteral("není připojeno");
+    else if (results_.contains(d.displayName()))
+        state << results_.value(d.displayName());
+    if (names.size() > 1)
+        state << QStringLiteral("pozor: %1 ukazují na stejné zařízení").arg(names.join(QStringLiteral(" a ")));
+    item->setText(ColState, state.join(QStringLiteral("; ")));
+    item->setToolTip(ColState, item->text(ColState));
     list->resizeColumnToContents(ColState);
 }
 

@@ -161,9 +161,12 @@ TEST_F(FindPhone, DemoPhoneFoundAssignedToCom2AndOpenedAgainAfterRestart)
               "# kva271-config: COM names of the Port menu and their devices (Port > Najít telefon…)\nCOM2=" +
                   link.toUtf8() + '\n');
     EXPECT_EQ(dialog->status->text(), QStringLiteral("COM2 = %1, port je otevřený.").arg(link));
+    // $KVA271_COM1 still names the same device: the row says so.
+    EXPECT_EQ(dialog->list->topLevelItem(rowOf(*dialog, link))->text(FindPhoneDialog::ColCom), "COM1, COM2");
+    EXPECT_EQ(state(*dialog, rowOf(*dialog, link)), Answering + "; pozor: COM1 a COM2 ukazují na stejné zařízení");
     // The main window's own port is left alone by a later try.
     dialog->tryRows({rowOf(*dialog, link)});
-    EXPECT_EQ(state(*dialog, rowOf(*dialog, link)), QStringLiteral("otevřeno v tomto programu jako COM2"));
+    EXPECT_TRUE(state(*dialog, rowOf(*dialog, link)).startsWith(QStringLiteral("otevřeno v tomto programu jako COM2;")));
     dialog->close();
     form->close();
     form.reset();
