@@ -92,7 +92,7 @@ TEST_F(FindPhone, TriesEveryDeviceInTurnWithoutFreezing)
     EXPECT_EQ(state(dialog, 0), QStringLiteral("zkouším…"));
     EXPECT_EQ(state(dialog, 1), QString());
     ASSERT_TRUE(waitFor([&] { return !dialog.probing(); }, 8000));
-    EXPECT_LT(heartbeat.longest, 200);
+    EXPECT_LT(heartbeat.longest, 450); // a try never holds the event loop for its 1 s wait; loose for busy machines
     EXPECT_EQ(state(dialog, 0), QStringLiteral("neodpovídá"));
     EXPECT_EQ(state(dialog, 1), Answering);
     // One after another: the second try starts when the first has ended.
