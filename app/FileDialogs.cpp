@@ -21,7 +21,8 @@ QString withSuffix(const QString& name, const QString& suffix)
     return name + u'.' + suffix;
 }
 
-QString choose(QWidget* parent, bool save, const QString& filterName, const QString& pattern, const QString& suffix)
+QString choose(QWidget* parent, bool save, const QString& filterName, const QString& pattern, const QString& suffix,
+               const QString& suggested = QString())
 {
     if (hook())
         return withSuffix(hook()(save), suffix);
@@ -31,6 +32,8 @@ QString choose(QWidget* parent, bool save, const QString& filterName, const QStr
     dialog.setNameFilter(filterName + QStringLiteral(" (") + pattern + u')');
     dialog.setDefaultSuffix(suffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!suggested.isEmpty())
+        dialog.selectFile(suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return withSuffix(dialog.selectedFiles().constFirst(), suffix);
@@ -43,9 +46,10 @@ void setFileDialogHook(FileDialogHook h)
     hook() = std::move(h);
 }
 
-QString chooseSaveFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
+QString chooseSaveFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix,
+                       const QString& suggested)
 {
-    return choose(parent, true, filterName, pattern, defaultSuffix);
+    return choose(parent, true, filterName, pattern, defaultSuffix, suggested);
 }
 
 QString chooseOpenFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
@@ -53,9 +57,10 @@ QString chooseOpenFile(QWidget* parent, const QString& filterName, const QString
     return choose(parent, false, filterName, pattern, defaultSuffix);
 }
 
-QString chooseFileToWrite(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix)
+QString chooseFileToWrite(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix,
+                          const QString& suggested)
 {
-    const QString path = chooseSaveFile(parent, filterName, pattern, defaultSuffix);
+    const QString path = chooseSaveFile(parent, filterName, pattern, defaultSuffix, suggested);
     if (path.isEmpty() || !confirmOverwrite(parent, path))
         return {};
     return path;

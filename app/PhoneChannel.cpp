@@ -1,6 +1,7 @@
 #include "PhoneChannel.h"
 
 #include "Cp1250.h"
+#include "DialogueLog.h"
 #include "KvaError.h"
 #include "MessageBoxes.h"
 #include "PhoneReply.h"
@@ -50,6 +51,7 @@ void PhoneChannel::receiveWaitOver()
     }
     if (!bytes.isEmpty())
         qCDebug(phoneTrace) << "phone <-" << bytes;
+    phoneDialogue().received(bytes);
     state_.LastChunk = fromCp1250(bytes);
     if (!state_.LastChunk.isEmpty())
         state_.ReplyBuffer = state_.LastChunk;
@@ -160,6 +162,7 @@ void PhoneChannel::send(const QByteArray& bytes)
     if (!port_.write)
         throw Error(QStringLiteral("POZOR - sériový port není otevřen !"));
     qCDebug(phoneTrace) << "phone ->" << bytes;
+    phoneDialogue().sent(bytes);
     port_.write(bytes);
 }
 

@@ -3,13 +3,23 @@
 #include "AfComPort.h"
 #include "AfSafeSync.h"
 #include "AppTexts.h"
+#include "ComMapping.h"
+#include "DialogueLog.h"
+#include "FileDialogs.h"
+#include "FindPhoneDialog.h"
+#include "LineFile.h"
 #include "MessageBoxes.h"
 #include "PhoneChannel.h"
 #include "PortAdvice.h"
+#include "PortOwners.h"
+#include "SerialDevices.h"
 #include "SettingsFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,6 +42,7 @@ TForm1::TForm1(const QString& settingsPath)
     setWindowTitle(kva::mainWindowCaption());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    kva::installComMapping(); // COM names: $KVA271_COMn, then ports.ini, then the built-in table
 
     Port1 = menuBar()->addMenu(QStringLiteral("Port"));
     Port1->setToolTipsVisible(true);
@@ -45,6 +56,11 @@ TForm1::TForm1(const QString& settingsPath)
             comClick(n);
         });
     }
+    Port1->addSeparator();
+    NajitTelefon1 = Port1->addAction(QStringLiteral("Najít telefon…"));
+    connect(NajitTelefon1, &QAction::triggered, this, [this] { NajitTelefonClick(); });
+    UlozitZaznam1 = Port1->addAction(QStringLiteral("Uložit záznam komunikace…"));
+    connect(UlozitZaznam1, &QAction::triggered, this, &TForm1::UlozitZaznamClick);
     updatePortTips();
     connect(Port1, &QMenu::aboutToShow, this, &TForm1::updatePortTips);
     Oaplikaci1 = menuBar()->addMenu(QStringLiteral("O aplikaci"));
@@ -152,10 +168,12 @@ void TForm1::FormClose()
 
 void TForm1::updatePortTips()
 {
+    const QMap<int, kva::ComTarget> targets = kva::currentComTargets();
     for (int n = 1; n <= 6; ++n) {
-        const QString path = AfComDevicePath(n);
+        const QString path = targets.value(n).device;
+        const QString presence = QFileInfo::exists(path) ? QStringLiteral("připojeno") : QStringLiteral("není připojeno");
         const QString tip = path.isEmpty() ? QStringLiteral("COM%1: žádné zařízení").arg(n)
-                                           : QStringLiteral("COM%1 = %2").arg(n).arg(path);
+                                           : QStringLiteral("COM%1 = %2 (%3)").arg(n).arg(path, presence);
         comItems[n - 1]->setStatusTip(tip);
         comItems[n - 1]->setToolTip(tip);
     }
@@ -178,7 +196,10 @@ void TForm1::comClick(int n)
     } catch (const EAfComPortCoreError& e) {
         QString text = QString::fromUtf8(e.what());
         const QString path = e.DevicePath().isEmpty() ? AfComDevicePath(n) : e.DevicePath();
-        const QString advice = kva::portOpenAdvice(e.Cause(), n, path, kva::deviceGroupOf(path));
+        QString advice = kva::portOpenAdvice(e.Cause(), n, path, kva::deviceGroupOf(path));
+        const QList<kva::PortOwner> owners = e.Cause() == TAfOpenFailure::Busy ? kva::portOwners(path) : QList<kva::PortOwner>();
+        if (!owners.isEmpty()) // name the program that holds it
+            advice = QStringLiteral("Příčina: ") + kva::deviceProblemText(e.Cause(), path, owners);
         if (!advice.isEmpty())
             text += u'\n' + advice;
         kva::showErrorBox(this, text);
@@ -189,6 +210,39 @@ void TForm1::comClick(int n)
     }
     Smazni_oznaceni();
     comItems[n - 1]->setChecked(true);
+}
+
+kva::FindPhoneDialog* TForm1::NajitTelefonClick()
+{
+    if (!devices_)
+        devices_ = std::make_unique<kva::QtDeviceEnumerator>();
+    kva::FindPhoneDialog::Host host;
+    host.enumerator = devices_.get();
+    host.openDevice = [this] { return AfComPort1->IsOpen() ? AfComPort1->DevicePath() : QString(); };
+    host.checkedCom = [this] {
+        for (int n = 1; n <= 6; ++n)
+            if (comItems[n - 1]->isChecked())
+                return n;
+        return 0;
+    };
+    host.openCom = [this](int n) {
+        comClick(n);
+        return comItems[n - 1]->isChecked();
+    };
+    auto* dialog = new kva::FindPhoneDialog(std::move(host), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
+}
+
+void TForm1::UlozitZaznamClick()
+{
+    const QString suggested = QDir::home().filePath(kva::DialogueLog::suggestedFileName(QDateTime::currentDateTime()));
+    const QString path = kva::chooseFileToWrite(this, QStringLiteral("Textové soubory"), QStringLiteral("*.txt"),
+                                                QStringLiteral("txt"), suggested);
+    if (path.isEmpty())
+        return;
+    kva::guarded(this, [&] { kva::writeBytesFile(path, kva::phoneDialogue().text()); });
 }
 
 void TForm1::COM11Click() { comClick(1); }

@@ -5,13 +5,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
 class QTabWidget;
 class TAfComPort;
 namespace kva {
+class FindPhoneDialog;
 class PhoneChannel;
+class QtDeviceEnumerator;
 }
 
 // The main window: three tab pages hosting the tab windows, the "Port" and "O aplikaci" menus,
@@ -48,6 +51,10 @@ public:
     void COM51Click();
     void COM61Click();
     void Smazni_oznaceni();
+    // "Port → Najít telefon…": opens the phone search (not modal to the event loop) and returns it.
+    kva::FindPhoneDialog* NajitTelefonClick();
+    // "Port → Uložit záznam komunikace…": the AT dialogue of this run into a UTF-8 text file.
+    void UlozitZaznamClick();
     // Runs the handler of the item named exactly "COM1" … "COM6" by StartupPortName, if any.
     void openStartupPort();
     // The port's data-received event (Count is not used): the channel's 250 ms receive wait.
@@ -63,6 +70,8 @@ public:
     QWidget* TabSheet3 = nullptr;
     QMenu* Port1 = nullptr;
     std::array<QAction*, 6> comItems{}; // COM11 ... COM61
+    QAction* NajitTelefon1 = nullptr;
+    QAction* UlozitZaznam1 = nullptr;
     QAction*& COM11 = comItems[0];
     QAction*& COM21 = comItems[1];
     QAction*& COM31 = comItems[2];
@@ -85,4 +94,5 @@ private:
     QString settingsPath_;
     bool closed_ = false;
     kva::PhoneChannel* channel_ = nullptr;
+    std::unique_ptr<kva::QtDeviceEnumerator> devices_;
 };

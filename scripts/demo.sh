@@ -49,7 +49,10 @@ for _ in $(seq 100); do
 done
 [ -n "$device" ] || { echo "phonesim printed no device" >&2; exit 1; }
 
-export KVA271_COM1="$device"
+# COM1 names the link, so a COM name assigned to the simulated phone in "Najít telefon…"
+# (kept in the demo's own ports.ini, not the user's) finds it again in the next demo.
+export KVA271_COM1="$PWD/$demo/COM1"
+export XDG_CONFIG_HOME="$PWD/$demo/config"
 # First demo run: let the program open COM1 by itself at start-up.
 settings=build/app/setting.ini
 [ -f "$settings" ] || printf 'COM1\r\n+420603052000\r\n' > "$settings"

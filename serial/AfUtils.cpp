@@ -33,16 +33,38 @@ QString EAfComPortCoreError::CauseText() const
     return QStringLiteral("%1: %2").arg(devicePath_, QString::fromLocal8Bit(std::strerror(sysError_)));
 }
 
+namespace {
+
+TAfComDeviceResolver& resolver()
+{
+    static TAfComDeviceResolver r;
+    return r;
+}
+
+} // namespace
+
+void AfSetComDeviceResolver(TAfComDeviceResolver r)
+{
+    resolver() = std::move(r);
+}
+
+QString AfBuiltInComDevice(int comNumber)
+{
+    static const char* const defaults[] = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0",
+                                           "/dev/ttyACM1", "/dev/ttyS0",   "/dev/ttyS1"};
+    if (comNumber < 1 || comNumber > 6)
+        return QString();
+    return QString::fromLatin1(defaults[comNumber - 1]);
+}
+
 QString AfComDevicePath(int comNumber)
 {
     if (comNumber < 1)
         return QString();
+    if (resolver())
+        return resolver()(comNumber);
     const QByteArray fromEnv = qgetenv(QByteArray("KVA271_COM") + QByteArray::number(comNumber));
     if (!fromEnv.isEmpty())
         return QString::fromLocal8Bit(fromEnv);
-    static const char* const defaults[] = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0",
-                                           "/dev/ttyACM1", "/dev/ttyS0",   "/dev/ttyS1"};
-    if (comNumber > 6)
-        return QString();
-    return QString::fromLatin1(defaults[comNumber - 1]);
+    return AfBuiltInComDevice(comNumber);
 }

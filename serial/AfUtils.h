@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 // Order is the stored value.
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
@@ -52,6 +53,13 @@ public:
     const char* what() const noexcept override { return "Operation aborted"; }
 };
 
-// Device path behind "COMn": $KVA271_COMn when set, else COM1=/dev/ttyUSB0, COM2=/dev/ttyUSB1,
-// COM3=/dev/ttyACM0, COM4=/dev/ttyACM1, COM5=/dev/ttyS0, COM6=/dev/ttyS1; empty when unknown.
+// Device path behind "COMn": the installed resolver's answer; without one $KVA271_COMn when
+// set, else the built-in table. Empty when unknown.
 QString AfComDevicePath(int comNumber);
+// The built-in table: COM1=/dev/ttyUSB0, COM2=/dev/ttyUSB1, COM3=/dev/ttyACM0,
+// COM4=/dev/ttyACM1, COM5=/dev/ttyS0, COM6=/dev/ttyS1; empty for other numbers.
+QString AfBuiltInComDevice(int comNumber);
+// The application maps COM names through its own configuration; nullptr restores the default.
+// User-interface thread only.
+using TAfComDeviceResolver = std::function<QString(int comNumber)>;
+void AfSetComDeviceResolver(TAfComDeviceResolver resolver);

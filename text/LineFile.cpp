@@ -125,13 +125,18 @@ QStringList readLineFile(const QString& path, int count)
 
 void writeLineFile(const QString& path, const QStringList& lines)
 {
-    if (QFileInfo(path).isDir())
-        throw FileError(ioErrorText(EISDIR, path));
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += toCp1250(line);
         bytes += "\r\n";
     }
+    writeBytesFile(path, bytes);
+}
+
+void writeBytesFile(const QString& path, const QByteArray& bytes)
+{
+    if (QFileInfo(path).isDir())
+        throw FileError(ioErrorText(EISDIR, path));
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     errno = 0;

@@ -18,6 +18,10 @@ QStringList readLineFile(const QString& path, int count);
 // is on disk; on any error the old file stays as it was and FileError is thrown.
 void writeLineFile(const QString& path, const QStringList& lines);
 
+// Writes `bytes` as they are, replacing the target the same safe way (for files that are not
+// Windows-1250 lines, e.g. a UTF-8 text the user sends on). Throws FileError.
+void writeBytesFile(const QString& path, const QByteArray& bytes);
+
 // Splits bytes the same way readLineFile does (exposed for tests and fuzzing).
 QStringList splitLines(const QByteArray& bytes, int count);
 

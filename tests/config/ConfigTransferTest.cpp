@@ -224,7 +224,7 @@ TEST_F(ConfigTransfer, FailedPortChoiceKeepsTheMarkOfTheLastGoodOne)
     EXPECT_TRUE(form->COM11->isChecked());
     EXPECT_FALSE(form->COM21->isChecked());
     EXPECT_FALSE(form->AfComPort1->IsOpen());
-    EXPECT_EQ(form->COM21->statusTip(), QStringLiteral("COM2 = ") + dir.path("missing-tty"));
+    EXPECT_EQ(form->COM21->statusTip(), QStringLiteral("COM2 = ") + dir.path("missing-tty") + QStringLiteral(" (není připojeno)"));
 
     page->BitBtn3->click();
     EXPECT_EQ(shown.last(), QStringLiteral("Error|POZOR - sériový port není otevřen !"));

@@ -174,7 +174,7 @@ TEST(PhoneModel, CommandsInPiecesAndSeveralInOneChunk)
 TEST(PhoneModel, AnythingElseIsErrorAndBlankLinesAreIgnored)
 {
     PhoneModel phone;
-    EXPECT_EQ(talk(phone, "AT+CGMI\r"), "AT+CGMI\r\r\nERROR\r\n");
+    EXPECT_EQ(talk(phone, "AT+CGSN\r"), "AT+CGSN\r\r\nERROR\r\n");
     EXPECT_EQ(talk(phone, "hello\r"), "hello\r\r\nERROR\r\n");
     EXPECT_EQ(talk(phone, "\r"), "\r");
     EXPECT_EQ(talk(phone, "\n"), "\n");
@@ -326,4 +326,35 @@ TEST(PhoneModel, RefusalOptionsForConfirmedWrites)
     EXPECT_EQ(talk(mute, "AT\r"), "AT\r" + kOk);
     EXPECT_EQ(talk(mute, "AT+CPBW=1,\"+420603123456\",,\"A\"\r"), "AT+CPBW=1,\"+420603123456\",,\"A\"\r");
     EXPECT_EQ(talk(mute, "AT\r"), "AT\r");
+}
+
+TEST(PhoneModel, IdentificationAndStoreSizes)
+{
+    SimStore store;
+    store.setEntry(5, makeEntry("+000000000001", std::nullopt, "Setup"));
+    store.addSms({2, kSubmitOk2});
+    PhoneModel phone({}, store);
+    EXPECT_EQ(answer(phone, "AT+CGMI\r"), "\r\nSimfon\r\n" + kOk);
+    EXPECT_EQ(answer(phone, "at+cgmm\r"), "\r\nSF-1 phonesim\r\n" + kOk);
+    EXPECT_EQ(answer(phone, "AT+CPBS?\r"), "\r\n+CPBS: \"SM\",1,250\r\n" + kOk);
+    EXPECT_EQ(answer(phone, "AT+CPBR=?\r"), "\r\n+CPBR: (1-250),20,14\r\n" + kOk);
+    EXPECT_EQ(answer(phone, "AT+CPMS?\r"), "\r\n+CPMS: \"SM\",1,30,\"SM\",1,30,\"SM\",1,30\r\n" + kOk);
+}
+
+TEST(PhoneModel, FloodingAndVanishingPhones)
+{
+    PhoneOptions flood;
+    flood.floodBytes = 100000;
+    PhoneModel noisy(flood);
+    const std::string out = answer(noisy, "AT\r");
+    EXPECT_EQ(out.size(), 100000u);
+    EXPECT_EQ(out.find("OK"), std::string::npos);
+
+    PhoneOptions vanish;
+    vanish.vanishPrefix = "AT+CGMM";
+    PhoneModel phone(vanish);
+    EXPECT_EQ(answer(phone, "AT\r"), kOk);
+    EXPECT_EQ(talk(phone, "AT+CGMM\rAT\r"), "AT+CGMM\r"); // the echo, then nothing more
+    EXPECT_TRUE(phone.vanished());
+    EXPECT_EQ(talk(phone, "AT\r"), "");
 }

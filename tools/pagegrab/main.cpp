@@ -4,6 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --exchange docs/vymena.png
 // and the "Telefonní čísla" page while its write runs:
 //   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --numbers-exchange docs/cisla-vymena.png
+// and the phone search after trying every device (FindPhoneGrab.cpp): --find-phone
 #include "PhoneChannel.h"
 #include "Unit5.h"
 #include "alarm1.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 
 int grabNumbersExchange(const QString& output); // NumbersExchange.cpp
+int grabFindPhone(const QString& output);       // FindPhoneGrab.cpp
 
 namespace {
 
@@ -55,8 +57,10 @@ int main(int argc, char** argv)
         return grabExchange(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && QByteArray(argv[1]) == "--numbers-exchange")
         return grabNumbersExchange(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && QByteArray(argv[1]) == "--find-phone")
+        return grabFindPhone(QString::fromLocal8Bit(argv[2]));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kva-pagegrab [--exchange | --numbers-exchange] <output.png>\n");
+        std::fprintf(stderr, "usage: kva-pagegrab [--exchange | --numbers-exchange | --find-phone] <output.png>\n");
         return 2;
     }
     QTemporaryDir settings; // keep the real setting.ini out of it

@@ -24,6 +24,9 @@ const char* const kUsage =
     "  --mute-after N       after N answers only echo, answer nothing more\n"
     "  --cmgw-from K        AT+CMGW stores at the lowest free position from K on\n"
     "  --sms-capacity N     the SMS store is full with N messages (+CMS ERROR: 322)\n"
+    "  --flood N            answer every command with N bytes of noise, no OK\n"
+    "  --vanish-on CMD      on a command beginning with CMD, close the device and\n"
+    "                       exit at once, as a pulled cable (no answer)\n"
     "  --help               this text\n";
 
 namespace {
@@ -123,6 +126,12 @@ RunOptions parseOptions(const std::vector<std::string>& args)
             o.help = true;
         } else if (name == "--delay-ms") {
             o.delayMs = toInt(name, take());
+        } else if (name == "--flood") {
+            o.phone.floodBytes = static_cast<size_t>(toInt(name, take()));
+        } else if (name == "--vanish-on") {
+            o.phone.vanishPrefix = take();
+            if (o.phone.vanishPrefix.empty())
+                throw UsageError("--vanish-on needs a command");
         } else if (name == "--piece-bytes") {
             o.pieceBytes = toInt(name, take());
         } else if (name == "--piece-gap-ms") {

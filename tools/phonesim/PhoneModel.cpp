@@ -64,6 +64,16 @@ bool validDialString(const std::string& n)
     return true;
 }
 
+// Printable noise in lines of 78 characters: never a line a client could take for "OK".
+std::string noise(size_t size)
+{
+    std::string out;
+    out.reserve(size);
+    for (size_t i = 0; out.size() < size; ++i)
+        out += (i % 80 == 78) ? '\r' : (i % 80 == 79) ? '\n' : static_cast<char>('!' + i % 90);
+    return out;
+}
+
 } // namespace
 
 std::string joined(const std::vector<Output>& out)
@@ -106,7 +116,7 @@ void PhoneModel::flushEcho(std::vector<Output>& out)
 std::vector<Output> PhoneModel::feed(const std::string& bytes)
 {
     std::vector<Output> out;
-    if (options_.silent)
+    if (options_.silent || vanished_)
         return out;
     for (char c : bytes) {
         // The echo of a byte uses the echo setting in force when the byte arrives, so
@@ -153,6 +163,8 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
             flushEcho(out);
             out.push_back({Output::Answer, answer});
         }
+        if (vanished_)
+            break; // the rest of the input is never read
     }
     flushEcho(out);
     return out;
@@ -161,6 +173,12 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
 std::string PhoneModel::command(const std::string& line)
 {
     const std::string up = upper(line);
+    if (!options_.vanishPrefix.empty() && startsWith(up, upper(options_.vanishPrefix))) {
+        vanished_ = true;
+        return {};
+    }
+    if (options_.floodBytes > 0)
+        return noise(options_.floodBytes);
     for (const auto& [prefix, reply] : options_.replies)
         if (startsWith(up, upper(prefix)))
             return reply;
@@ -181,6 +199,20 @@ std::string PhoneModel::command(const std::string& line)
     if (body == "E1") {
         echo_ = true;
         return kOk;
+    }
+    if (body == "+CGMI")
+        return "\r\nSimfon\r\n" + kOk;
+    if (body == "+CGMM")
+        return "\r\nSF-1 phonesim\r\n" + kOk;
+    if (body == "+CPBS?")
+        return "\r\n+CPBS: \"SM\"," + std::to_string(store_.phoneBook().size()) + "," +
+               std::to_string(SimStore::kPhoneBookSize) + "\r\n" + kOk;
+    if (body == "+CPBR=?")
+        return "\r\n+CPBR: (1-" + std::to_string(SimStore::kPhoneBookSize) + "),20,14\r\n" + kOk;
+    if (body == "+CPMS?") {
+        const std::string store = "\"SM\"," + std::to_string(store_.messages().size()) + "," +
+                                  std::to_string(SimStore::kSmsSize);
+        return "\r\n+CPMS: " + store + "," + store + "," + store + "\r\n" + kOk;
     }
     if (startsWith(body, "+CPBW="))
         return phoneBookWrite(params(6));

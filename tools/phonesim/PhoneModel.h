@@ -16,6 +16,8 @@ struct PhoneOptions {
     int smsCapacity = 30;         // AT+CMGW beyond this many messages: "+CMS ERROR: 322"
     std::vector<std::string> errorPrefixes;                     // answer ERROR to these commands
     std::vector<std::pair<std::string, std::string>> replies;  // command prefix -> raw answer
+    size_t floodBytes = 0;        // > 0: every command is answered by this many bytes of noise
+    std::string vanishPrefix;     // a command beginning with this makes the phone vanish
 };
 
 // What the phone sends back: the echo goes out at once, answers may be delayed.
@@ -41,6 +43,8 @@ public:
     void resetInput();
 
     bool echo() const { return echo_; }
+    // A command named by PhoneOptions::vanishPrefix arrived: the phone is to disappear now.
+    bool vanished() const { return vanished_; }
     const SimStore& store() const { return store_; }
     // True once after every change of the SIM contents (to save the state file).
     bool takeChanged();
@@ -63,6 +67,7 @@ private:
     bool echo_;
     bool changed_ = false;
     int answers_ = 0;
+    bool vanished_ = false;
     std::string echoed_;
     std::string line_;
     bool lineTooLong_ = false;

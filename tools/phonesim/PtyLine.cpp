@@ -83,6 +83,10 @@ void PtyLine::run(int stopFd)
             wantWrite_ = false;
         if (closed_ || (n > 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))))
             readInput(nowMs());
+        if (model_.vanished()) {
+            transcript_.note("vanished");
+            return;
+        }
     }
 }
 

@@ -22,7 +22,7 @@ public:
     PtyLine& operator=(const PtyLine&) = delete;
 
     std::string open(); // creates the pty, returns the device path; throws std::runtime_error
-    void run(int stopFd); // until stopFd becomes readable
+    void run(int stopFd); // until stopFd becomes readable or the phone vanishes
 
 private:
     struct Pending {

@@ -1,0 +1,74 @@
+#pragma once
+// "Najít telefon…": the serial devices of the system, each tried on request ("Vyzkoušet",
+// "Vyzkoušet vše": one device after another, never two at once) and assigned to a COM name
+// ("Použít jako COMn", kept in ports.ini and opened as the Port menu would).
+#include "PhoneProbe.h"
+#include "SerialDevices.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QList>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace kva {
+
+class FindPhoneDialog : public QDialog {
+    Q_OBJECT
+public:
+    // What the dialog needs of the main window.
+    struct Host {
+        const DeviceEnumerator* enumerator = nullptr; // outlives the dialog
+        std::function<QString()> openDevice;  // the main window's open device ("" when closed)
+        std::function<int()> checkedCom;      // the ticked COM number, 0 for none
+        std::function<bool(int)> openCom;     // opens COMn as the menu does; false when refused
+        std::function<QMap<int, ComTarget>()> comTargets; // empty: currentComTargets()
+    };
+
+    enum Column { ColDevice, ColKernel, ColDescription, ColMaker, ColSerial, ColUsb, ColCom, ColState, ColumnCount };
+
+    explicit FindPhoneDialog(Host host, QWidget* parent = nullptr);
+
+    // Lists the devices again (results of earlier tries are kept).
+    void refresh();
+    // Tries the devices of these rows one after another.
+    void tryRows(const QList<int>& rows);
+    bool probing() const { return probe_.running() || !queue_.empty(); }
+    const QList<SerialDevice>& devices() const { return devices_; }
+
+    QTreeWidget* list = nullptr;
+    QLabel* emptyNote = nullptr;
+    QCheckBox* showAll = nullptr;
+    QPushButton* refreshButton = nullptr;
+    QPushButton* tryButton = nullptr;
+    QPushButton* tryAllButton = nullptr;
+    QComboBox* comChoice = nullptr;
+    QPushButton* useButton = nullptr;
+    QLabel* status = nullptr;
+
+signals:
+    void probingFinished();
+
+private:
+    void fillRow(int row);
+    void tryNext();
+    void probeDone(const ProbeResult& result);
+    void useSelected();
+    void updateButtons();
+    int selectedRow() const;
+
+    Host host_;
+    QList<SerialDevice> devices_;
+    QHash<QString, QString> results_; // device display name -> state text
+    PhoneProbe probe_;
+    QList<QString> queue_;            // display names waiting for their try
+    QString probing_;
+};
+
+} // namespace kva

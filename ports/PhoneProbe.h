@@ -1,0 +1,78 @@
+#pragma once
+// Tries one serial device: opens it at 19200 8N1 without flow control, sends "AT" CR and
+// waits up to PresenceWaitMs for OK; a device that answers is asked who it is (AT+CGMI,
+// AT+CGMM) and how much room its SIM has (AT+CPBS?, AT+CPBR=?, AT+CPMS?). Everything runs
+// from the event loop (timers and the port's signals), so a window showing it never freezes.
+// The bytes go to the dialogue log with a note naming the device.
+//
+// The device is the serial layer's own (the same exclusive opening and the same causes of a
+// refusal as the Port menu), polled by a timer rather than through the port component: that
+// one opens COM names only and reports a worker fault (a device pulled mid-probe) to the
+// application's error box, while a search must try any device quietly, one at a time.
+#include "AfSerialDevice.h"
+#include "AfUtils.h"
+#include "PortOwners.h"
+#include "ProbeAnswers.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+
+namespace kva {
+
+struct ProbeResult {
+    enum class Outcome { Answering, Silent, NotAPhone, Flooding, Vanished, CannotOpen };
+    Outcome outcome = Outcome::Silent;
+    TAfOpenFailure openFailure = TAfOpenFailure::None;
+    PhoneIdentity identity;
+    QString text; // the Czech line of the row
+};
+
+class PhoneProbe : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int PresenceWaitMs = 1000;
+    static constexpr int QuestionWaitMs = 1000;
+    // More than this from one device is no phone answering a few questions.
+    static constexpr qsizetype FloodBytes = 64 * 1024;
+    static constexpr int PollMs = 10;
+
+    explicit PhoneProbe(QObject* parent = nullptr);
+    ~PhoneProbe() override;
+
+    // Starts trying `devicePath`; finished() follows (also for a device that cannot be opened,
+    // on the next turn of the event loop). Refused (false) while a try is running.
+    bool start(const QString& devicePath);
+    bool running() const { return running_; }
+    // Stops a try without a result (the dialog closes).
+    void cancel();
+
+signals:
+    void finished(const kva::ProbeResult& result);
+
+private:
+    void ask(int question);
+    void poll();
+    void vanished();
+    void onTimeout();
+    void answerComplete(const QByteArray& answer, bool timedOut);
+    void finish(ProbeResult result);
+
+    TAfSerialDevice port_;
+    QTimer pollTimer_;
+    QTimer timer_;
+    QString device_;
+    bool running_ = false;
+    int question_ = 0;
+    QByteArray answer_;
+    qsizetype total_ = 0;
+    PhoneIdentity identity_;
+};
+
+// The row text of an opening that failed, with the owner of a busy device looked up.
+ProbeResult cannotOpenResult(const QString& devicePath, TAfOpenFailure cause);
+
+} // namespace kva
