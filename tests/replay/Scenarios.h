@@ -33,21 +33,33 @@ struct Scenario {
     TForm1::TabWindows windows;
     // Gives the page's button that starts the exchange.
     std::function<QPushButton*()> button;
+    // The planned time of each command, in ms from the first, and the message boxes shown.
+    QList<qint64> sendTimesMs;
+    QStringList boxes;
 };
+
+// Every `step` ms from `start`, `count` times.
+inline QList<qint64> every(qint64 start, qint64 step, int count)
+{
+    QList<qint64> times;
+    for (int i = 0; i < count; ++i)
+        times << start + step * i;
+    return times;
+}
 
 // `page` receives the window the scenario builds.
 inline QList<Scenario> scenarios(QWidget*& page)
 {
     auto config = [&page](std::function<QPushButton*(TForm5*)> b) {
-        return std::make_pair(TForm1::TabWindows{[&page](TForm1& f) { return page = new TForm5(f); }, {}, {}},
+        return std::make_pair(TForm1::TabWindows{[&page](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}},
                               std::function<QPushButton*()>([&page, b] { return b(static_cast<TForm5*>(page)); }));
     };
     auto numbers = [&page](std::function<QPushButton*(TForm6*)> b) {
-        return std::make_pair(TForm1::TabWindows{{}, {}, [&page](TForm1& f) { return page = new TForm6(f); }},
+        return std::make_pair(TForm1::TabWindows{{}, {}, [&page](kva::PhoneChannel& f) { return page = new TForm6(f); }},
                               std::function<QPushButton*()>([&page, b] { return b(static_cast<TForm6*>(page)); }));
     };
     auto smsPage = [&page](std::function<QPushButton*(TForm4*)> b) {
-        return std::make_pair(TForm1::TabWindows{{}, [&page](TForm1& f) { return page = new TForm4(f); }, {}},
+        return std::make_pair(TForm1::TabWindows{{}, [&page](kva::PhoneChannel& f) { return page = new TForm4(f); }, {}},
                               std::function<QPushButton*()>([&page, b] { return b(static_cast<TForm4*>(page)); }));
     };
     const auto configWrite = config([](TForm5* p) { return p->BitBtn3; });
@@ -63,20 +75,26 @@ inline QList<Scenario> scenarios(QWidget*& page)
     const QByteArray simSms = sms(1, 0, "079124603050020011000c9124603021436500000403cfa50c") +
                               sms(2, 2, "079124603050020011000c9124603021436500000407d0379c1d1ea301") +
                               sms(9, 3, "079124603050020011000c9124603021436500000404d62c5406");
+    // The store: nine deletes 1 s apart, 2 s after the last one the first of nine announced
+    // PDUs, each command 1 s after the one before.
+    const QList<qint64> storeTimes = every(0, 1000, 9) + every(10000, 1000, 18);
+    // The SMS read: the probe, 800 ms later the first read, then 1100 ms from read to read.
+    const QList<qint64> smsReadTimes = QList<qint64>{0} + every(800, 1100, 9);
+    const QStringList silent{QStringLiteral("Warning|POZOR - telefon nekomunikuje !")};
     return {
-        {"config-write", {}, {}, configWrite.first, configWrite.second},
-        {"config-read", {}, sim56, configRead.first, configRead.second},
-        {"numbers-write", {}, {}, numbersWrite.first, numbersWrite.second},
-        {"numbers-read", {}, simNumbers, numbersRead.first, numbersRead.second},
-        {"sms-store", {}, {}, smsStore.first, smsStore.second},
-        {"sms-read", {}, simSms, smsRead.first, smsRead.second},
-        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second},
-        {"silent-phone", {"--silent"}, simNumbers, numbersRead.first, numbersRead.second},
-        {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second},
+        {"config-write", {}, {}, configWrite.first, configWrite.second, {0, 500, 2000}, {}},
+        {"config-read", {}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {}},
+        {"numbers-write", {}, {}, numbersWrite.first, numbersWrite.second, QList<qint64>{0} + every(300, 1500, 5), {}},
+        {"numbers-read", {}, simNumbers, numbersRead.first, numbersRead.second, every(0, 300, 6), {}},
+        {"sms-store", {}, {}, smsStore.first, smsStore.second, storeTimes, {}},
+        {"sms-read", {}, simSms, smsRead.first, smsRead.second, smsReadTimes, {}},
+        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, every(0, 1000, 9), {}},
+        {"silent-phone", {"--silent"}, simNumbers, numbersRead.first, numbersRead.second, {0}, silent},
+        {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second, {0}, silent},
         // The "OK" to the probe comes 400 ms after the echo: it is being received when the
-        // step that examines it falls due.
-        {"late-answer", {"--delay-ms", "400"}, sim56, configRead.first, configRead.second},
-        {"error-answer", {"--error", "AT+CPBR=5"}, sim56, configRead.first, configRead.second},
+        // step that examines it falls due, which waits for it and then finds only "\r\nOK".
+        {"late-answer", {"--delay-ms", "400"}, sim56, configRead.first, configRead.second, {0}, silent},
+        {"error-answer", {"--error", "AT+CPBR=5"}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {}},
     };
 }
 

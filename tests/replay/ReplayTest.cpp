@@ -1,0 +1,173 @@
+// Replays the golden transcripts of tests/data: the program runs with a fake port and a
+// manual clock; the phone's side of the recording answers it. What the program sends must be
+// the recorded bytes exactly, each command at its planned time to the millisecond.
+#include "MessageBoxes.h"
+#include "PhoneChannel.h"
+#include "QStringPrint.h"
+#include "Scenarios.h"
+#include "Scheduler.h"
+#include "TempDir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Record {
+    qint64 ms = 0;
+    bool fromPhone = false;
+    QByteArray bytes;
+};
+
+QByteArray unescape(const QByteArray& text)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'r')
+            out += '\r';
+        else if (c == 'n')
+            out += '\n';
+        else if (c == 'x' && i + 2 < text.size()) {
+            out += char(text.mid(i + 1, 2).toInt(nullptr, 16));
+            i += 2;
+        } else
+            out += c;
+    }
+    return out;
+}
+
+// "<ms> rx|tx <bytes>" lines; notes ("--") are left out.
+QList<Record> readTranscript(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<Record> records;
+    for (QByteArray line : file.readAll().split('\n')) {
+        const qsizetype a = line.indexOf(' ');
+        const qsizetype b = line.indexOf(' ', a + 1);
+        if (a < 0 || b < 0)
+            continue;
+        const QByteArray dir = line.mid(a + 1, b - a - 1);
+        if (dir != "rx" && dir != "tx")
+            continue;
+        records.append({line.left(a).toLongLong(), dir == "tx", unescape(line.mid(b + 1))});
+    }
+    return records;
+}
+
+// The phone's side of a transcript: each chunk it sent, once the program has written as many
+// bytes as the phone had received before it, after the recorded delay.
+struct Answer {
+    qsizetype afterBytes;
+    qint64 delayMs;
+    QByteArray bytes;
+};
+
+class Replay : public ::testing::Test {
+protected:
+    Replay()
+    {
+        kva::setMessageHook([this](const kva::MessageRecord& m) {
+            shown << m.title + u'|' + m.text;
+            return true;
+        });
+    }
+    ~Replay() override
+    {
+        form.reset();
+        kva::setMessageHook({});
+    }
+
+    void play(const replay::Scenario& s)
+    {
+        const QList<Record> records = readTranscript(qEnvironmentVariable("KVA271_TEST_DATA") + u'/' + s.name + ".txt");
+        ASSERT_FALSE(records.isEmpty()) << s.name;
+        qsizetype received = 0;
+        qint64 lastRx = 0;
+        for (const Record& r : records) {
+            if (r.fromPhone) {
+                answers.append({received, r.ms - lastRx, r.bytes});
+            } else {
+                expected += r.bytes;
+                received += r.bytes.size();
+                lastRx = r.ms;
+                recordedTimes << r.ms - records.constFirst().ms;
+            }
+        }
+        form = std::make_unique<TForm1>(dir.path("setting.ini"));
+        form->FormCreate(s.windows);
+        kva::PhoneChannel& ch = form->channel();
+        ch.setScheduler(clock);
+        ch.setPort({
+            [] { return true; },
+            [this](const QByteArray& bytes) { write(bytes); },
+            [this] { return std::exchange(input, QByteArray()); },
+        });
+        start = clock.nowMs();
+        s.button()->click();
+        ASSERT_TRUE(clock.runUntilIdle(60000)) << s.name;
+        EXPECT_FALSE(ch.busy()) << s.name;
+    }
+
+    void write(const QByteArray& bytes)
+    {
+        written += bytes;
+        sendTimes << clock.nowMs() - start;
+        while (nextAnswer < answers.size() && answers[nextAnswer].afterBytes <= written.size()) {
+            const Answer a = answers[nextAnswer++];
+            clock.after(int(a.delayMs), [this, a] {
+                input += a.bytes;
+                form->channel().dataReceived();
+            });
+        }
+    }
+
+    TempDir dir;
+    kva::ManualClock clock;
+    std::unique_ptr<TForm1> form;
+    QStringList shown;
+    QList<Answer> answers;
+    qsizetype nextAnswer = 0;
+    QByteArray expected;
+    QByteArray written;
+    QByteArray input;
+    QList<qint64> sendTimes;
+    QList<qint64> recordedTimes; // when the phone received each piece, from its first
+    qint64 start = 0;
+};
+
+TEST_F(Replay, EveryRecordedExchangeSendsTheSameBytesAtItsPlannedTimes)
+{
+    QWidget* page = nullptr;
+    for (const replay::Scenario& s : replay::scenarios(page)) {
+        SCOPED_TRACE(s.name);
+        answers.clear();
+        nextAnswer = 0;
+        expected.clear();
+        written.clear();
+        input.clear();
+        sendTimes.clear();
+        recordedTimes.clear();
+        shown.clear();
+        play(s);
+        EXPECT_EQ(written, expected);
+        EXPECT_EQ(sendTimes, s.sendTimesMs);
+        // The plan is what the program did in real time when it was recorded (give or take
+        // the scheduling of a loaded machine).
+        ASSERT_EQ(recordedTimes.size(), s.sendTimesMs.size());
+        for (qsizetype i = 0; i < recordedTimes.size(); ++i)
+            EXPECT_NEAR(double(recordedTimes[i] - recordedTimes[0]), double(s.sendTimesMs[i]), 80.0) << i;
+        EXPECT_EQ(shown, s.boxes);
+        form.reset();
+    }
+}
+
+} // namespace
