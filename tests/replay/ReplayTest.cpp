@@ -166,6 +166,9 @@ TEST_F(Replay, EveryRecordedExchangeSendsTheSameBytesAtItsPlannedTimes)
         for (qsizetype i = 0; i < recordedTimes.size(); ++i)
             EXPECT_NEAR(double(recordedTimes[i] - recordedTimes[0]), double(s.sendTimesMs[i]), 80.0) << i;
         EXPECT_EQ(shown, s.boxes);
+        if (!s.expectShown.isEmpty()) {
+            EXPECT_EQ(replay::shows(page), s.expectShown);
+        }
         form.reset();
     }
 }

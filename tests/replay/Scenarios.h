@@ -8,6 +8,7 @@
 #include "alarm1.h"
 
 #include <QByteArray>
+#include <QLabel>
 #include <QList>
 #include <QPushButton>
 #include <QStringList>
@@ -36,7 +37,32 @@ struct Scenario {
     // The planned time of each command, in ms from the first, and the message boxes shown.
     QList<qint64> sendTimesMs;
     QStringList boxes;
+    // What the page shows afterwards (see shows()); not checked when empty.
+    QString expectShown;
 };
+
+// The page's phone fields in one line: numbers and names or texts as "number/name|…".
+inline QString shows(QWidget* page)
+{
+    QStringList parts;
+    if (auto* config = qobject_cast<TForm5*>(page))
+        return config->StaticText1->text() + u' ' + config->StaticText2->text();
+    if (auto* numbers = qobject_cast<TForm6*>(page))
+        for (const kva::numbers::Entry& e : numbers->entries())
+            parts << e.number + u'/' + e.name;
+    if (auto* sms = qobject_cast<TForm4*>(page))
+        for (const kva::sms::Pair& p : sms->smsSet())
+            parts << p.number + u'/' + p.text;
+    return parts.join(u'|');
+}
+
+inline QString shows(const kva::sms::SmsSet& set)
+{
+    QStringList parts;
+    for (const kva::sms::Pair& p : set)
+        parts << p.number + u'/' + p.text;
+    return parts.join(u'|');
+}
 
 // Every `step` ms from `start`, `count` times.
 inline QList<qint64> every(qint64 start, qint64 step, int count)
@@ -81,20 +107,29 @@ inline QList<Scenario> scenarios(QWidget*& page)
     // The SMS read: the probe, 800 ms later the first read, then 1100 ms from read to read.
     const QList<qint64> smsReadTimes = QList<qint64>{0} + every(800, 1100, 9);
     const QStringList silent{QStringLiteral("Warning|POZOR - telefon nekomunikuje !")};
+    // The read fills positions 1, 2 and 9 from the stored PDUs of the initial pairs 1, 4 and 9.
+    kva::sms::SmsSet readBack;
+    readBack[0] = kva::sms::initialSet()[0];
+    readBack[1] = kva::sms::initialSet()[3];
+    readBack[8] = kva::sms::initialSet()[8];
+    const QString none = QStringLiteral("+000000000000 +000000000000");
     return {
-        {"config-write", {}, {}, configWrite.first, configWrite.second, {0, 500, 2000}, {}},
-        {"config-read", {}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {}},
-        {"numbers-write", {}, {}, numbersWrite.first, numbersWrite.second, QList<qint64>{0} + every(300, 1500, 5), {}},
-        {"numbers-read", {}, simNumbers, numbersRead.first, numbersRead.second, every(0, 300, 6), {}},
-        {"sms-store", {}, {}, smsStore.first, smsStore.second, storeTimes, {}},
-        {"sms-read", {}, simSms, smsRead.first, smsRead.second, smsReadTimes, {}},
-        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, every(0, 1000, 9), {}},
-        {"silent-phone", {"--silent"}, simNumbers, numbersRead.first, numbersRead.second, {0}, silent},
-        {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second, {0}, silent},
+        {"config-write", {}, {}, configWrite.first, configWrite.second, {0, 500, 2000}, {}, {}},
+        {"config-read", {}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {},
+         QStringLiteral("+000000000011 +000000092310")},
+        {"numbers-write", {}, {}, numbersWrite.first, numbersWrite.second, QList<qint64>{0} + every(300, 1500, 5), {}, {}},
+        {"numbers-read", {}, simNumbers, numbersRead.first, numbersRead.second, every(0, 300, 6), {},
+         QStringLiteral("+420603123456/Priklad|/|/|/|+420603777777/Udržení")},
+        {"sms-store", {}, {}, smsStore.first, smsStore.second, storeTimes, {}, {}},
+        {"sms-read", {}, simSms, smsRead.first, smsRead.second, smsReadTimes, {}, shows(readBack)},
+        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, every(0, 1000, 9), {}, {}},
+        {"silent-phone", {"--silent"}, simNumbers, numbersRead.first, numbersRead.second, {0}, silent, {}},
+        {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second, {0}, silent, {}},
         // The "OK" to the probe comes 400 ms after the echo: it is being received when the
         // step that examines it falls due, which waits for it and then finds only "\r\nOK".
-        {"late-answer", {"--delay-ms", "400"}, sim56, configRead.first, configRead.second, {0}, silent},
-        {"error-answer", {"--error", "AT+CPBR=5"}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {}},
+        {"late-answer", {"--delay-ms", "400"}, sim56, configRead.first, configRead.second, {0}, silent, none},
+        {"error-answer", {"--error", "AT+CPBR=5"}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {},
+         QStringLiteral("+000000000000 +000000092310")},
     };
 }
 
