@@ -2,66 +2,18 @@
 // manual clock; the phone's side of the recording answers it. What the program sends must be
 // the recorded bytes exactly, each command at its planned time to the millisecond.
 #include "MessageBoxes.h"
+#include "PhoneSim.h"
 #include "PhoneChannel.h"
 #include "QStringPrint.h"
 #include "Scenarios.h"
 #include "Scheduler.h"
 #include "TempDir.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
-
-struct Record {
-    qint64 ms = 0;
-    bool fromPhone = false;
-    QByteArray bytes;
-};
-
-QByteArray unescape(const QByteArray& text)
-{
-    QByteArray out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        if (c == 'r')
-            out += '\r';
-        else if (c == 'n')
-            out += '\n';
-        else if (c == 'x' && i + 2 < text.size()) {
-            out += char(text.mid(i + 1, 2).toInt(nullptr, 16));
-            i += 2;
-        } else
-            out += c;
-    }
-    return out;
-}
-
-// "<ms> rx|tx <bytes>" lines; notes ("--") are left out.
-QList<Record> readTranscript(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<Record> records;
-    for (QByteArray line : file.readAll().split('\n')) {
-        const qsizetype a = line.indexOf(' ');
-        const qsizetype b = line.indexOf(' ', a + 1);
-        if (a < 0 || b < 0)
-            continue;
-        const QByteArray dir = line.mid(a + 1, b - a - 1);
-        if (dir != "rx" && dir != "tx")
-            continue;
-        records.append({line.left(a).toLongLong(), dir == "tx", unescape(line.mid(b + 1))});
-    }
-    return records;
-}
 
 // The phone's side of a transcript: each chunk it sent, once the program has written as many
 // bytes as the phone had received before it, after the recorded delay.
@@ -88,12 +40,14 @@ protected:
 
     void play(const replay::Scenario& s)
     {
-        const QList<Record> records = readTranscript(qEnvironmentVariable("KVA271_TEST_DATA") + u'/' + s.name + ".txt");
+        QList<PhoneSim::Record> records =
+            PhoneSim::readTranscript(qEnvironmentVariable("KVA271_TEST_DATA") + u'/' + s.name + ".txt");
+        records.removeIf([](const PhoneSim::Record& r) { return r.dir != "rx" && r.dir != "tx"; }); // notes
         ASSERT_FALSE(records.isEmpty()) << s.name;
         qsizetype received = 0;
         qint64 lastRx = 0;
-        for (const Record& r : records) {
-            if (r.fromPhone) {
+        for (const PhoneSim::Record& r : records) {
+            if (r.dir == "tx") {
                 answers.append({received, r.ms - lastRx, r.bytes});
             } else {
                 expected += r.bytes;
