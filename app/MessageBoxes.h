@@ -1,4 +1,6 @@
 #pragma once
+#include "KvaError.h"
+
 #include <QString>
 
 #include <exception>
@@ -40,10 +42,8 @@ bool guarded(QWidget* parent, Operation&& operation)
     try {
         std::forward<Operation>(operation)();
         return true;
-    } catch (const std::exception& e) {
-        showErrorBox(parent, QString::fromUtf8(e.what()));
     } catch (...) {
-        showErrorBox(parent, QStringLiteral("Neznámá chyba"));
+        showErrorBox(parent, messageOf(std::current_exception()));
     }
     return false;
 }

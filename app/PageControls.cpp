@@ -31,6 +31,20 @@ QLabel* newStatusLabel(QWidget* parent)
     return label;
 }
 
+void showBusy(QLabel* status, QProgressBar* gauge)
+{
+    status->setText(workingText());
+    gauge->setValue(0);
+    gauge->show();
+}
+
+void showIdle(QLabel* status, QProgressBar* gauge, const QString& text)
+{
+    status->setText(text);
+    gauge->setValue(100);
+    gauge->hide();
+}
+
 void addStatusRows(QBoxLayout* column, QWidget* parent, QLabel*& status, TGauge*& gauge)
 {
     status = newStatusLabel(parent);

@@ -24,6 +24,11 @@ QLabel* newStatusLabel(QWidget* parent);
 // What the status label shows while the phone is busy.
 inline QString workingText() { return QStringLiteral("Moment prosím, pracuji"); }
 
+// A page's exchange runs: the working text, the gauge at 0 and shown.
+void showBusy(QLabel* status, QProgressBar* gauge);
+// A page's exchange is over: the status shows `text`, the gauge reaches 100 and is hidden.
+void showIdle(QLabel* status, QProgressBar* gauge, const QString& text);
+
 // Adds a page's status label (at least 22 px high) and its gauge, hidden, to `column`.
 void addStatusRows(QBoxLayout* column, QWidget* parent, QLabel*& status, TGauge*& gauge);
 

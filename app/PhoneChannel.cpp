@@ -1,5 +1,6 @@
 #include "PhoneChannel.h"
 
+#include "AtCommands.h"
 #include "Cp1250.h"
 #include "DialogueLog.h"
 #include "KvaError.h"
@@ -13,13 +14,18 @@
 namespace kva {
 
 PhoneChannel::PhoneChannel(SharedState& state, QWidget* window, QObject* parent)
-    : QObject(parent), state_(state), window_(window), runner_([this](const QByteArray& b) { send(b); }, this)
+    : QObject(parent), state_(state), window_(window), runner_(ownScheduler_, [this](const QByteArray& b) { send(b); })
 {
-    receiveTimer_.setSingleShot(true);
-    receiveTimer_.setTimerType(Qt::PreciseTimer);
-    receiveTimer_.setInterval(ReceiveWaitMs);
-    connect(&receiveTimer_, &QTimer::timeout, this, &PhoneChannel::receiveWaitOver);
+    runner_.afterAnswer = [this](Scheduler::Task step) { runStep(std::move(step)); };
     runner_.onError = [this](std::exception_ptr e) { fail(e); };
+    runner_.onFinished = [this] { end(); };
+}
+
+PhoneChannel::~PhoneChannel()
+{
+    runner_.abort();
+    if (receiveTask_)
+        scheduler_->cancel(receiveTask_);
 }
 
 void PhoneChannel::setPort(Port port)
@@ -27,11 +33,23 @@ void PhoneChannel::setPort(Port port)
     port_ = std::move(port);
 }
 
+void PhoneChannel::setScheduler(Scheduler& scheduler)
+{
+    if (receiveTask_)
+        scheduler_->cancel(receiveTask_);
+    receiveTask_ = 0;
+    scheduler_ = &scheduler;
+    runner_.setScheduler(scheduler);
+}
+
 void PhoneChannel::dataReceived()
 {
-    if (shutDown_ || receiveTimer_.isActive())
+    if (shutDown_ || receiveTask_)
         return; // the pending wait will read this input too
-    receiveTimer_.start();
+    receiveTask_ = scheduler_->after(ReceiveWaitMs, [this] {
+        receiveTask_ = 0;
+        receiveWaitOver();
+    });
 }
 
 // The AT dialogue, for a user's problem report: QT_LOGGING_RULES="kva.phone.debug=true".
@@ -49,21 +67,26 @@ void PhoneChannel::receiveWaitOver()
         fail(std::current_exception());
         return;
     }
-    if (!bytes.isEmpty())
-        qCDebug(phoneTrace) << "phone <-" << bytes;
-    phoneDialogue().received(bytes);
-    state_.LastChunk = fromCp1250(bytes);
-    if (!state_.LastChunk.isEmpty())
-        state_.ReplyBuffer = state_.LastChunk;
-    emit chunkStored();
+    store(bytes);
     runDeferred();
 }
 
-void PhoneChannel::runStep(std::function<void()> step)
+void PhoneChannel::store(const QByteArray& chunk)
+{
+    if (!chunk.isEmpty())
+        qCDebug(phoneTrace) << "phone <-" << chunk;
+    phoneDialogue().received(chunk);
+    state_.LastChunk = fromCp1250(chunk);
+    if (!state_.LastChunk.isEmpty())
+        state_.ReplyBuffer = state_.LastChunk;
+    emit chunkStored();
+}
+
+void PhoneChannel::runStep(Scheduler::Task step)
 {
     if (shutDown_ || !step)
         return;
-    if (receiveTimer_.isActive()) {
+    if (receiveTask_) {
         deferred_.push_back(std::move(step));
         return;
     }
@@ -73,17 +96,11 @@ void PhoneChannel::runStep(std::function<void()> step)
 void PhoneChannel::runDeferred()
 {
     // A step may abort the exchange (clearing the queue) or, in principle, start a new wait.
-    while (!deferred_.empty() && !receiveTimer_.isActive() && !shutDown_) {
-        std::function<void()> step = std::move(deferred_.front());
+    while (!deferred_.empty() && !receiveTask_ && !shutDown_) {
+        Scheduler::Task step = std::move(deferred_.front());
         deferred_.pop_front();
         step();
     }
-}
-
-void PhoneChannel::routeTimer(QTimer* timer, std::function<void()> tick)
-{
-    timer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
-    connect(timer, &QTimer::timeout, this, [this, tick = std::move(tick)] { runStep(tick); });
 }
 
 bool PhoneChannel::isOpen() const
@@ -99,19 +116,11 @@ bool PhoneChannel::refuseIfClosed(QWidget* page)
     return true;
 }
 
-bool PhoneChannel::beginOnOpenPort(QWidget* page, std::function<void()> backToIdle)
+bool PhoneChannel::start(QWidget* page, std::function<void()> backToIdle, Exchange exchange)
 {
-    return !refuseIfClosed(page) && begin(page, std::move(backToIdle));
-}
-
-bool PhoneChannel::beginWithProbe(QWidget* page, std::function<void()> backToIdle, const std::function<void()>& next)
-{
-    if (!beginOnOpenPort(page, std::move(backToIdle)))
+    if (refuseIfClosed(page) || !begin(page, std::move(backToIdle)))
         return false;
-    step([&] {
-        startProbe();
-        next();
-    });
+    run(std::move(exchange));
     return true;
 }
 
@@ -171,10 +180,27 @@ void PhoneChannel::send(const QString& text)
     send(toCp1250(text));
 }
 
-void PhoneChannel::startProbe()
+Exchange PhoneChannel::probe(int awaitMs, QWidget* page, std::function<void()> enableButtons,
+                             std::function<void()> afterSend)
 {
-    state_.ReplyBuffer = QStringLiteral(" ");
-    send(QByteArrayLiteral("AT\r"));
+    Exchange e;
+    e.then([this] { state_.ReplyBuffer = QStringLiteral(" "); }).send(probeCommand());
+    if (afterSend)
+        e.then(std::move(afterSend));
+    e.await(awaitMs).then(endIfSilent(page, std::move(enableButtons)));
+    return e;
+}
+
+std::function<void()> PhoneChannel::endIfSilent(QWidget* page, std::function<void()> enableButtons)
+{
+    return [this, page = QPointer<QWidget>(page), enableButtons = std::move(enableButtons)] {
+        if (probeAnswered())
+            return;
+        showWarning(page ? page.data() : window_.data(), QStringLiteral("POZOR - telefon nekomunikuje !"));
+        if (enableButtons)
+            enableButtons();
+        end();
+    };
 }
 
 bool PhoneChannel::probeAnswered() const
@@ -182,24 +208,9 @@ bool PhoneChannel::probeAnswered() const
     return kva::probeAnswered(state_.ReplyBuffer);
 }
 
-void PhoneChannel::warnSilent(QWidget* page)
+bool PhoneChannel::run(Exchange exchange)
 {
-    showWarning(page ? page : window_.data(), QStringLiteral("POZOR - telefon nekomunikuje !"));
-}
-
-bool PhoneChannel::endIfSilent(QWidget* page, const std::function<void()>& enableButtons)
-{
-    if (probeAnswered())
-        return false;
-    warnSilent(page);
-    enableButtons();
-    end();
-    return true;
-}
-
-bool PhoneChannel::run(Sequence sequence)
-{
-    return runner_.start(std::move(sequence));
+    return runner_.start(std::move(exchange));
 }
 
 void PhoneChannel::abort()
@@ -225,18 +236,14 @@ void PhoneChannel::fail(const QString& message)
 
 void PhoneChannel::fail(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        fail(QString::fromUtf8(e.what()));
-    } catch (...) {
-        fail(QStringLiteral("Neznámá chyba"));
-    }
+    fail(messageOf(error));
 }
 
 void PhoneChannel::shutdown()
 {
-    receiveTimer_.stop();
+    if (receiveTask_)
+        scheduler_->cancel(receiveTask_);
+    receiveTask_ = 0;
     abort();
     shutDown_ = true;
 }

@@ -1,81 +1,51 @@
 #pragma once
 // The phone command channel shared by the three tab pages: the receive handler that stores the
 // phone's answer in ReplyBuffer, the port check and the "AT" presence probe with their message
-// boxes, step timers routed so that an answer is stored before the step that examines it, one
-// exchange at a time across all pages, and timed send sequences that never block painting.
-// The main window (TForm1) owns one instance: form1.channel().
+// boxes, one exchange at a time across all pages, and the one step runner that plays every
+// exchange (Exchange.h) from the event loop, so that the window keeps painting.
+// The main window owns one instance and hands it to the pages with the shared state.
 //
-// How a page uses it (a read stepped by a 500 ms one-shot timer, then a timed write):
+// How a page uses it (a read: the probe, then one command examined 500 ms after it is sent):
 //
-//   // constructor: ticks go through the channel; phone buttons off while any exchange runs
-//   channel.routeTimer(Timer2, [this] { Timer2Timer(); });
+//   // constructor: phone buttons off while any exchange runs
 //   channel.guardButtons({Button1, BitBtn3});
 //
 //   void Page::Button1Click() {
+//       kva::Exchange read = channel_.probe(500, this, [this] { Povol_tlacitka(); });
+//       read.then([this] { Zakaz_tlacitka(); })
+//           .send(kva::phoneBookReadCommand(5)).await(500)
+//           .then([this] { decode(state_.ReplyBuffer); backToIdle(); });
+//       // the exchange ends with its last step
 //       // refused when the port is closed ("POZOR - sériový port není otevřen !") or another
-//       // page is busy; else, as one step (an exception ends the exchange), the probe
-//       // (ReplyBuffer := " ", "AT\r" written) and then:
-//       form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this] {
-//           form1_.ExchangeStep = 0;
-//           Timer2->start();
-//       });
+//       // page is busy
+//       channel_.start(this, [this] { backToIdle(); }, std::move(read));
 //   }
 //
-//   void Page::Timer2Timer() {                        // runs via routeTimer
-//       Timer2->stop();
-//       kva::PhoneChannel& ch = form1_.channel();
-//       ch.step([&] {
-//           switch (form1_.ExchangeStep) {
-//           case 0:
-//               // 6th character of ReplyBuffer not "O": "POZOR - telefon nekomunikuje !",
-//               // Povol_tlacitka(), end()
-//               if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
-//                   return;
-//               Zakaz_tlacitka();
-//               ch.send(kva::phoneBookReadCommand(5));
-//               form1_.ExchangeStep = 5;
-//               Timer2->start();
-//               break;
-//           case 5: {
-//               const kva::PhoneBookEntry e = kva::phoneBookEntry(form1_.ReplyBuffer, 5);
-//               ...
-//               backToIdle();
-//               ch.end();                              // the exchange is over
-//               break;
-//           }
-//           }
-//       });
-//   }
+// backToIdle() of a page empties its status label, hides its gauge and enables its action
+// buttons. The channel calls it when the exchange is aborted: after an error inside a step
+// (shown once in an error box captioned with the application title), a port fault, or when
+// the main window closes (shutdown()).
 //
-//   // a write with fixed pauses: texts captured now, pauses taken from the event loop
-//   kva::Sequence s;
-//   s.send(cmd5).pause(500).then([this] { Gauge1->setValue(50); }).pause(1000).send(cmd6)
-//    .then([this] { backToIdle(); form1_.channel().end(); });
-//   ch.run(std::move(s));
+// Timing. The receive handler waits 250 ms after a data-received event before it reads, with a
+// scheduler task: the event loop runs on. The step after an Await that falls due during that
+// wait runs right after the answer has been stored; a further data-received event during the
+// wait starts no second wait. Pauses are planned from the start of the exchange (or from the
+// last examined answer), so they do not drift; answers that arrive meanwhile are stored as
+// they come. Time comes from a Scheduler: QtScheduler in the program, a ManualClock in tests.
 //
-// backToIdle() of a page stops its step timers, empties the status label, hides the gauge and
-// enables its action buttons. The channel calls it when the exchange is aborted: after an
-// error inside a step or a sequence (shown once in an error box captioned with the
-// application title), a port fault, or when the main window closes (shutdown()).
-//
-// Timing. The receive handler waits 250 ms after a data-received event before it reads, but
-// does so with a timer: the event loop runs on. A step routed through runStep()/routeTimer()
-// that falls due during that wait runs right after the answer has been stored, in order; a
-// further data-received event during the wait starts no second wait. Sequences keep their
-// order and pauses (measured from the start of the sequence, so they do not drift); the
-// answers that arrive meanwhile are stored as they come (writes do not examine them).
+// Every byte to the phone goes through send(), every chunk from it through store().
 //
 // Thread contract: user-interface thread only. The serial port delivers its data-received
 // event there.
+#include "Exchange.h"
+#include "Scheduler.h"
 #include "SharedState.h"
-#include "TimedSequence.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
 #include <exception>
@@ -101,20 +71,20 @@ public:
 
     // `window`: parent of the channel's message boxes when no page is named.
     PhoneChannel(SharedState& state, QWidget* window, QObject* parent = nullptr);
+    ~PhoneChannel() override;
     void setPort(Port port);
+    // Tests put a ManualClock here; not while an exchange runs.
+    void setScheduler(Scheduler& scheduler);
+    Scheduler& scheduler() const { return *scheduler_; }
+    SharedState& state() const { return state_; }
 
     // ---- receive side (the main window's AfComPort1DataRecived) ----
-    // Starts the 250 ms wait unless one is pending; then reads everything waiting into
-    // LastChunk and, when not empty, replaces ReplyBuffer with it; then runs deferred steps.
+    // Starts the 250 ms wait unless one is pending; then reads everything waiting and store()s it.
     void dataReceived();
-    bool receivePending() const { return receiveTimer_.isActive(); }
+    bool receivePending() const { return receiveTask_ != 0; }
 
-    // ---- steps ----
     // Runs `step` now, or, while a receive wait is pending, right after the answer is stored.
-    void runStep(std::function<void()> step);
-    // Every timeout of `timer` (a page's one-shot step timer) runs `tick` through runStep().
-    // The timer is made precise (a coarse one may fire up to 5 % early).
-    void routeTimer(QTimer* timer, std::function<void()> tick);
+    void runStep(Scheduler::Task step);
 
     // ---- exchanges ----
     bool isOpen() const;
@@ -123,11 +93,8 @@ public:
     // Starts an exchange for `page`; `backToIdle` returns that page to idle when the exchange
     // is aborted. While another exchange runs: a refusal box and false.
     bool begin(QWidget* page, std::function<void()> backToIdle);
-    // refuseIfClosed(), then begin(): false when either refuses.
-    bool beginOnOpenPort(QWidget* page, std::function<void()> backToIdle);
-    // The usual start of a page's exchange: beginOnOpenPort(), then inside step() startProbe()
-    // and `next` (the page sets its step and starts its step timer). False when refused.
-    bool beginWithProbe(QWidget* page, std::function<void()> backToIdle, const std::function<void()>& next);
+    // refuseIfClosed(), then begin(), then run(exchange): false when refused.
+    bool start(QWidget* page, std::function<void()> backToIdle, Exchange exchange);
     // The exchange is over (the page has already returned to idle itself).
     void end();
     bool busy() const { return busy_; }
@@ -136,41 +103,27 @@ public:
     void guardButtons(std::initializer_list<QAbstractButton*> buttons);
 
     // Writes one command (bytes as they are; text converted to Windows-1250). Throws the
-    // port's error; inside step() or a sequence that ends the exchange.
+    // port's error; inside an exchange that ends it.
     void send(const QByteArray& bytes);
     void send(const QString& text);
-    void send(const char* bytes) { send(QByteArray(bytes)); }
-    // The presence probe: ReplyBuffer := " ", then "AT\r".
-    void startProbe();
-    // The 6th character of ReplyBuffer is "O".
+
+    // The start of most exchanges: ReplyBuffer := " ", "AT\r", `afterSend`, `awaitMs` for
+    // the answer, then endIfSilent().
+    Exchange probe(int awaitMs, QWidget* page, std::function<void()> enableButtons,
+                   std::function<void()> afterSend = {});
+    // A step: when the 6th character of ReplyBuffer is not "O", the warning "POZOR - telefon
+    // nekomunikuje !" (title "Warning"), `enableButtons` and the end of the exchange.
+    std::function<void()> endIfSilent(QWidget* page, std::function<void()> enableButtons);
     bool probeAnswered() const;
-    // Warning box "POZOR - telefon nekomunikuje !" (title "Warning").
-    void warnSilent(QWidget* page);
-    // The step after the probe: when the phone did not answer, warnSilent(), `enableButtons`,
-    // end(), and true.
-    bool endIfSilent(QWidget* page, const std::function<void()>& enableButtons);
 
-    // Runs one step of the current exchange. An exception aborts the exchange (page back to
-    // idle, sequence stopped, deferred steps dropped) and is shown once in an error box.
-    // Returns false after an error.
-    template <class Operation>
-    bool step(Operation&& operation)
-    {
-        try {
-            operation();
-            return true;
-        } catch (...) {
-            fail(std::current_exception());
-        }
-        return false;
-    }
+    // Runs `exchange` in the current exchange; an error in one of its steps aborts the
+    // exchange and is shown once. False when one is already running.
+    bool run(Exchange exchange);
+    // From a step of the running exchange: `more` runs next.
+    void continueWith(const Exchange& more) { runner_.continueWith(more); }
+    bool exchangeRunning() const { return runner_.running(); }
 
-    // Runs a timed sequence in the current exchange (see TimedSequence.h). An error in one of
-    // its steps aborts the exchange like step(). Returns false when one is already running.
-    bool run(Sequence sequence);
-    bool sequenceRunning() const { return runner_.running(); }
-
-    // Aborts the current exchange without a message: sequence stopped, deferred steps dropped,
+    // Aborts the current exchange without a message: steps stopped, deferred steps dropped,
     // the page's backToIdle, end().
     void abort();
     // Aborts the current exchange (if any) and shows `message` in an error box captioned with
@@ -188,14 +141,17 @@ signals:
 
 private:
     void receiveWaitOver();
+    void store(const QByteArray& chunk);
     void runDeferred();
 
     SharedState& state_;
     QPointer<QWidget> window_;
     Port port_;
-    QTimer receiveTimer_;
-    std::deque<std::function<void()>> deferred_;
-    SequenceRunner runner_;
+    QtScheduler ownScheduler_;
+    Scheduler* scheduler_ = &ownScheduler_;
+    Scheduler::Id receiveTask_ = 0;
+    std::deque<Scheduler::Task> deferred_;
+    StepRunner runner_;
     bool busy_ = false;
     bool shutDown_ = false;
     QPointer<QWidget> page_;

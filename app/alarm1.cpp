@@ -124,9 +124,9 @@ void TForm1::dock(QWidget* window, QWidget* page)
 
 void TForm1::FormCreate(const TabWindows& windows)
 {
-    QWidget* configuration = windows.configuration ? windows.configuration(*this) : new QWidget;
-    QWidget* sms = windows.sms ? windows.sms(*this) : new QWidget;
-    QWidget* phoneNumbers = windows.phoneNumbers ? windows.phoneNumbers(*this) : new QWidget;
+    QWidget* configuration = windows.configuration ? windows.configuration(*channel_) : new QWidget;
+    QWidget* sms = windows.sms ? windows.sms(*channel_) : new QWidget;
+    QWidget* phoneNumbers = windows.phoneNumbers ? windows.phoneNumbers(*channel_) : new QWidget;
     dock(configuration, TabSheet1);
     dock(phoneNumbers, TabSheet2);
     dock(sms, TabSheet3);

@@ -23,12 +23,12 @@ class QtDeviceEnumerator;
 class TForm1 : public QMainWindow, public SharedState {
     Q_OBJECT
 public:
-    // Builders of the three tab windows; called by FormCreate in this order: configuration,
-    // SMS, phone numbers. The main window takes ownership.
+    // Builders of the three tab windows, handed the phone channel; called by FormCreate in
+    // this order: configuration, SMS, phone numbers. The main window takes ownership.
     struct TabWindows {
-        std::function<QWidget*(TForm1&)> configuration;
-        std::function<QWidget*(TForm1&)> sms;
-        std::function<QWidget*(TForm1&)> phoneNumbers;
+        std::function<QWidget*(kva::PhoneChannel&)> configuration;
+        std::function<QWidget*(kva::PhoneChannel&)> sms;
+        std::function<QWidget*(kva::PhoneChannel&)> phoneNumbers;
     };
 
     // settingsPath: where setting.ini lives (empty = the usual place, see settingsFilePath).

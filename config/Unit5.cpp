@@ -1,8 +1,9 @@
 #include "Unit5.h"
 
+#include "PhoneChannel.h"
+
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
-#include "alarm1.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -13,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using kva::Option;
@@ -74,7 +74,8 @@ QFrame* separator(QFrame::Shape shape)
 
 } // namespace
 
-TForm5::TForm5(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
+TForm5::TForm5(kva::PhoneChannel& channel, QWidget* parent)
+    : QWidget(parent), channel_(channel), state_(channel.state())
 {
     setWindowTitle(QStringLiteral("Konfigurace"));
     // The page has a fixed designed size; a fixed small font keeps all four columns inside it.
@@ -98,12 +99,6 @@ TForm5::TForm5(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     connect(BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TForm5::BitBtn4Click);
 
-    Timer1 = new QTimer(this);
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(500);
-    Timer2 = new QTimer(this);
-    Timer2->setSingleShot(true);
-    Timer2->setInterval(500);
     connectTransfer();
 
     FormCreate();
@@ -165,16 +160,14 @@ void TForm5::aktualizace1()
     StaticText2->setText(model_.timesNumber());
 }
 
-void TForm5::Nastaveni_checku()
+void TForm5::Nastaveni_checku(const QString& number)
 {
-    const QString number = form1_.ReplyBuffer;
     for (Option o : kva::optionsSelectedBy(number))
         secondChoiceButton(o)->setChecked(true); // runs the button's handler if it was not selected
 }
 
-void TForm5::Nastaveni_casu()
+void TForm5::Nastaveni_casu(const QString& number)
 {
-    const QString number = form1_.ReplyBuffer;
     kva::decodeTimes(number, [this](TimeDigit t, int d) {
         timeList(t)->setCurrentIndex(d);
         model_.setTime(t, QChar(u'0' + d));
@@ -270,11 +263,9 @@ void TForm5::BitBtn4Click()
         const kva::ParFile file = kva::readParFile(path); // the file is closed again before decoding
         Smaz_nastaveni();
         StaticText1->setText(file.optionsNumber);
-        form1_.ReplyBuffer = StaticText1->text();
-        Nastaveni_checku();
+        Nastaveni_checku(StaticText1->text());
         StaticText2->setText(file.timesNumber);
-        form1_.ReplyBuffer = StaticText2->text();
-        Nastaveni_casu();
+        Nastaveni_casu(StaticText2->text());
     });
 }
 

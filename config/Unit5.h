@@ -10,8 +10,10 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTimer;
-class TForm1;
+class SharedState;
+namespace kva {
+class PhoneChannel;
+}
 
 // The "Konfigurace" page: eleven two-way options and five times, both SIM numbers always
 // shown, the configuration files, and the transfer of both numbers to and from SIM phone-book
@@ -19,7 +21,7 @@ class TForm1;
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm5(TForm1& form1, QWidget* parent = nullptr);
+    explicit TForm5(kva::PhoneChannel& channel, QWidget* parent = nullptr);
 
     // Defaults at creation: every "0" choice, every list at "0", both numbers "+000000000000".
     void FormCreate();
@@ -27,12 +29,12 @@ public:
     void aktualizace();
     // Shows the times number built from the time digits (StaticText2).
     void aktualizace1();
-    // Decodes the options number held in form1.ReplyBuffer: selects the "1" choice of every
-    // option whose position holds "1"; each selection rebuilds the options number.
-    void Nastaveni_checku();
-    // Decodes the times number held in form1.ReplyBuffer into the lists and time digits; does
-    // not rebuild StaticText2. Throws ConversionError at a non-digit (earlier positions stay set).
-    void Nastaveni_casu();
+    // Decodes the options number `number`: selects the "1" choice of every option whose
+    // position holds "1"; each selection rebuilds the options number.
+    void Nastaveni_checku(const QString& number);
+    // Decodes the times number `number` into the lists and time digits; does not rebuild
+    // StaticText2. Throws ConversionError at a non-digit (earlier positions stay set).
+    void Nastaveni_casu(const QString& number);
     // Back to the defaults; the phone is not touched.
     void Smaz_nastaveni();
     // Disable / enable the five action buttons (option buttons and lists stay usable).
@@ -51,14 +53,15 @@ public:
     void BitBtn2Click(); // save to a *.par file
     void BitBtn4Click(); // load from a *.par file
 
-    // Write to the phone: port check, probe, then (one Timer1 tick later) position 5, a
+    // Write to the phone: port check, probe, then (Timer1Timer, 500 ms later) position 5, a
     // 1.5 s pause with the gauge at 25, 50, 75, 100, and position 6.
     void BitBtn3Click();
     void Timer1Timer();
-    // Read from the phone: probe (step 0), then positions 5 and 6, one Timer2 tick each.
+    // Read from the phone: probe (step 0), then positions 5 and 6, each answer examined by
+    // Timer2Timer 500 ms after its command.
     void Button1Click();
     void Timer2Timer();
-    // Both timers stopped, status label empty, gauge hidden, action buttons enabled.
+    // Status label empty, gauge hidden, action buttons enabled.
     void backToIdle();
 
     const kva::ConfigModel& model() const { return model_; }
@@ -107,8 +110,6 @@ public:
     QPushButton* BitBtn3 = nullptr; // "Uložit konfiguraci do telefonu"
     QPushButton* BitBtn4 = nullptr; // "Načíst konfiguraci ze souboru"
     QPushButton* BitBtn2 = nullptr; // "Uložit konfiguraci do souboru"
-    QTimer* Timer1 = nullptr;       // step timer of the write to the phone, 500 ms
-    QTimer* Timer2 = nullptr;       // step timer of the read from the phone, 500 ms
 
 private:
     void buildLayout();
@@ -119,7 +120,8 @@ private:
     void timeChosen(kva::TimeDigit t);
     void connectTransfer();
 
-    TForm1& form1_;
+    kva::PhoneChannel& channel_;
+    SharedState& state_;
     kva::ConfigModel model_;
     std::array<QRadioButton*, 23> radio_{}; // 1 … 22
 };

@@ -1,149 +1,111 @@
-// The "Konfigurace" page's transfer of its two numbers to and from the phone.
+// The "Konfigurace" page's transfer of its two numbers to and from the phone, as exchange
+// tables played by the channel.
 #include "Unit5.h"
 
+#include "AtCommands.h"
 #include "PageControls.h"
 #include "PhoneChannel.h"
 #include "PhoneReply.h"
-#include "alarm1.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
-// AT+CPBW=<position>,"<number>",,"<name>" CR: the number type is left empty for the phone.
-QString phoneBookWrite(int position, const QString& number, const QString& name)
-{
-    return QStringLiteral("AT+CPBW=%1,\"%2\",,\"%3\"\r").arg(position).arg(number, name);
-}
+// From a command (or the probe) to the examination of its answer.
+constexpr int AnswerWaitMs = 500;
+// Between the write's two commands, in three steps of the gauge.
+constexpr int WritePauseMs = 500;
 
 } // namespace
 
 void TForm5::connectTransfer()
 {
-    kva::PhoneChannel& ch = form1_.channel();
     connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
-    // Ticks go through the channel: a tick due while an answer is being received waits for it.
-    ch.routeTimer(Timer1, [this] { Timer1Timer(); });
-    ch.routeTimer(Timer2, [this] { Timer2Timer(); });
-    ch.guardButtons({BitBtn3, Button1});
+    channel_.guardButtons({BitBtn3, Button1});
 }
 
 void TForm5::backToIdle()
 {
-    Timer1->stop();
-    Timer2->stop();
-    VrLabel1->clear();
-    Gauge1->hide();
+    kva::showIdle(VrLabel1, Gauge1, QString());
     Povol_tlacitka();
 }
 
 void TForm5::BitBtn3Click()
 {
-    form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this] {
-        Timer1->start();
-        form1_.ExchangePhase = QStringLiteral("test_komunikace");
-    });
+    kva::Exchange write = channel_.probe(AnswerWaitMs, this, [this] { Povol_tlacitka(); },
+                                         [this] { state_.ExchangePhase = QStringLiteral("test_komunikace"); });
+    write.then([this] { Timer1Timer(); });
+    channel_.start(this, [this] { backToIdle(); }, std::move(write));
 }
 
+// The probe was answered: both commands are built now, from the numbers shown when the
+// write begins.
 void TForm5::Timer1Timer()
 {
-    Timer1->stop();
-    if (form1_.ExchangePhase != QStringLiteral("test_komunikace"))
+    if (state_.ExchangePhase != QStringLiteral("test_komunikace"))
         return;
-    kva::PhoneChannel& ch = form1_.channel();
-    ch.step([&] {
-        if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
-            return;
-        Zakaz_tlacitka();
-        form1_.ExchangePhase = QStringLiteral("prvni_konfigurak");
-        Gauge1->setValue(0);
-        Gauge1->show();
-        VrLabel1->setText(kva::workingText());
-        Gauge1->setValue(25);
-        // Both commands are built now, from the numbers shown when the write begins.
-        kva::Sequence write;
-        write.send(phoneBookWrite(5, StaticText1->text(), QStringLiteral("Setup")))
-            .pause(500)
-            .then([this] { Gauge1->setValue(50); })
-            .pause(500)
-            .then([this] { Gauge1->setValue(75); })
-            .pause(500)
-            .then([this] { Gauge1->setValue(100); })
-            .send(phoneBookWrite(6, StaticText2->text(), QStringLiteral("Casy")))
-            .then([this] {
-                form1_.ReplyBuffer = QStringLiteral(" ");
-                VrLabel1->clear();
-                Gauge1->hide();
-                Povol_tlacitka();
-                form1_.channel().end();
-            });
-        ch.run(std::move(write));
-    });
+    Zakaz_tlacitka();
+    state_.ExchangePhase = QStringLiteral("prvni_konfigurak");
+    kva::showBusy(VrLabel1, Gauge1);
+    Gauge1->setValue(25);
+    kva::Exchange write;
+    write.send(kva::phoneBookWriteCommand(5, StaticText1->text(), QStringLiteral("Setup")))
+        .pause(WritePauseMs)
+        .then([this] { Gauge1->setValue(50); })
+        .pause(WritePauseMs)
+        .then([this] { Gauge1->setValue(75); })
+        .pause(WritePauseMs)
+        .then([this] { Gauge1->setValue(100); })
+        .send(kva::phoneBookWriteCommand(6, StaticText2->text(), QStringLiteral("Casy")))
+        .then([this] {
+            state_.ReplyBuffer = QStringLiteral(" ");
+            kva::showIdle(VrLabel1, Gauge1, QString());
+            Povol_tlacitka();
+        });
+    channel_.continueWith(write);
 }
 
 void TForm5::Button1Click()
 {
-    form1_.channel().beginWithProbe(this, [this] { backToIdle(); }, [this] {
-        form1_.ExchangeStep = 0;
-        Timer2->start();
-    });
+    kva::Exchange read =
+        channel_.probe(AnswerWaitMs, this, [this] { Povol_tlacitka(); }, [this] { state_.ExchangeStep = 0; });
+    read.then([this] { Zakaz_tlacitka(); });
+    for (int position : {5, 6})
+        read.send(kva::phoneBookReadCommand(position))
+            .then([this, position] {
+                state_.ExchangeStep = position;
+                if (position == 5)
+                    kva::showBusy(VrLabel1, Gauge1);
+            })
+            .await(AnswerWaitMs)
+            .then([this] { Timer2Timer(); });
+    channel_.start(this, [this] { backToIdle(); }, std::move(read));
 }
 
+// The answer to the read of position 5 (the options) or 6 (the times) is in ReplyBuffer.
 void TForm5::Timer2Timer()
 {
-    Timer2->stop();
-    kva::PhoneChannel& ch = form1_.channel();
-    ch.step([&] {
-        switch (form1_.ExchangeStep) {
-        case 0:
-            if (ch.endIfSilent(this, [this] { Povol_tlacitka(); }))
-                return;
-            Zakaz_tlacitka();
-            ch.send(kva::phoneBookReadCommand(5));
-            form1_.ExchangeStep = 5;
-            Timer2->start();
-            VrLabel1->setText(kva::workingText());
-            Gauge1->setValue(0);
-            Gauge1->show();
-            break;
-        case 5: {
-            // Only an answer to this very command, naming position 5, counts as an entry.
-            const kva::PhoneBookEntry entry = kva::phoneBookEntry(form1_.ReplyBuffer, 5);
-            if (entry.present) {
-                Smaz_nastaveni();
-                StaticText1->setText(entry.number);
-                form1_.ReplyBuffer = StaticText1->text();
-                Nastaveni_checku();
-                form1_.ReplyBuffer = QStringLiteral(" ");
-            }
-            Gauge1->setValue(100);
-            form1_.ReplyBuffer = QStringLiteral(" ");
-            ch.send(kva::phoneBookReadCommand(6));
-            form1_.ExchangeStep = 6;
-            Timer2->start();
-            break;
+    const int position = state_.ExchangeStep;
+    // Only an answer to this very command, naming this position, counts as an entry.
+    const kva::PhoneBookEntry entry = kva::phoneBookEntry(state_.ReplyBuffer, position);
+    if (position == 5) {
+        if (entry.present) {
+            Smaz_nastaveni();
+            StaticText1->setText(entry.number);
+            Nastaveni_checku(StaticText1->text());
         }
-        case 6: {
-            const kva::PhoneBookEntry entry = kva::phoneBookEntry(form1_.ReplyBuffer, 6);
-            if (entry.present) {
-                StaticText2->setText(entry.number);
-                form1_.ReplyBuffer = StaticText2->text();
-                Nastaveni_casu(); // a non-digit throws: the exchange ends with the error shown
-                form1_.ReplyBuffer = QStringLiteral(" ");
-            }
-            VrLabel1->clear();
-            Gauge1->setValue(100);
-            Povol_tlacitka();
-            Gauge1->hide();
-            ch.end();
-            break;
+        Gauge1->setValue(100);
+        state_.ReplyBuffer = QStringLiteral(" ");
+    } else if (position == 6) {
+        if (entry.present) {
+            StaticText2->setText(entry.number);
+            Nastaveni_casu(StaticText2->text()); // a non-digit throws: the exchange ends with the error shown
+            state_.ReplyBuffer = QStringLiteral(" ");
         }
-        default:
-            break;
-        }
-    });
+        kva::showIdle(VrLabel1, Gauge1, QString());
+        Povol_tlacitka();
+    }
 }

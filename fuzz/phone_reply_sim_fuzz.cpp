@@ -7,6 +7,7 @@
 #include "NumberTransfer.h"
 #include "PDU.h"
 #include "PhoneModel.h"
+#include "AtCommands.h"
 #include "PhoneReply.h"
 #include "SmsEncoding.h"
 #include "SmsTransfer.h"
@@ -42,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString name = fromCp1250(nameBytes);
 
     phonesim::PhoneModel phone;
-    talk(phone, numbers::phoneBookWriteCommand(before, QStringLiteral("+420603123456"), QStringLiteral("Jiny")));
-    talk(phone, numbers::phoneBookWriteCommand(position, number, name));
+    talk(phone, phoneBookWriteCommand(before, QStringLiteral("+420603123456"), QStringLiteral("Jiny")));
+    talk(phone, phoneBookWriteCommand(position, number, name));
     const QString reply = talk(phone, phoneBookReadCommand(before)) + talk(phone, phoneBookReadCommand(position));
     const PhoneBookEntry entry = phoneBookEntry(reply, position);
     check(entry.present, "written entry not found in the answer");
@@ -55,14 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The SMS window's store and read: the text of the entry as message text, the commands as
     // the store and the read send them.
     const sms::EncodedSms sent = sms::encodePair(sms::defaultCentreNumber(), sms::Pair{number, name.left(sms::TextTypingLimit)});
-    talk(phone, QString::fromLatin1(sms::deleteCommand(position)));
-    talk(phone, QString::fromLatin1(sms::announceCommand(sent.tpduLength)));
-    const QString stored = talk(phone, fromCp1250(sms::pduCommand(sent.pduText)));
+    talk(phone, QString::fromLatin1(smsDeleteCommand(position)));
+    talk(phone, QString::fromLatin1(smsAnnounceCommand(sent.tpduLength)));
+    const QString stored = talk(phone, fromCp1250(smsPduCommand(sent.pduText)));
     check(stored.contains(QStringLiteral("+CMGW: ")), "phone refused the PDU the program built");
     const int slot = stored.mid(stored.indexOf(QStringLiteral("+CMGW: ")) + 7).section(u'\r', 0, 0).toInt();
     check(slot >= 1 && slot <= 9, "stored outside the nine positions");
-    const QString answers = talk(phone, sms::readCommand(slot % 9 + 1)) + talk(phone, sms::readCommand(slot));
-    const QString line = sms::pduLine(answers, slot);
+    const QString answers = talk(phone, smsReadCommand(slot % 9 + 1)) + talk(phone, smsReadCommand(slot));
+    const QString line = pduLine(answers, slot);
     check(line.compare(QString::fromLatin1(sent.pduText), Qt::CaseInsensitive) == 0, "PDU line does not come back");
     TPduMessage back;
     back.PduText = line.toLatin1();

@@ -1,36 +1,14 @@
 #include "NumberTransfer.h"
 
+#include "AtCommands.h"
 #include "PhoneReply.h"
 
 namespace kva::numbers {
 
-namespace {
-
-// CR, LF, Ctrl-Z, ESC and the rest below 32 (and DEL) would end or cut an AT command.
-QString withoutControls(QString text)
-{
-    for (QChar& c : text)
-        if (c.unicode() < 32 || c.unicode() == 127)
-            c = u' ';
-    return text;
-}
-
-} // namespace
-
-QString phoneBookWriteCommand(int position, const QString& number, const QString& name)
-{
-    return QStringLiteral("AT+CPBW=%1,\"%2\",,\"%3\"\r").arg(position).arg(withoutControls(number), withoutControls(name));
-}
-
-QString phoneBookDeleteCommand(int position)
-{
-    return QStringLiteral("AT+CPBW=%1\r").arg(position);
-}
-
 QString entryCommand(int position, const Entry& entry)
 {
-    return entry.number.isEmpty() ? phoneBookDeleteCommand(position)
-                                  : phoneBookWriteCommand(position, entry.number, entry.name);
+    return entry.number.isEmpty() ? kva::phoneBookDeleteCommand(position)
+                                  : kva::phoneBookWriteCommand(position, entry.number, entry.name);
 }
 
 int entryIndex(int position)

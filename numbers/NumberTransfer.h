@@ -14,13 +14,9 @@ constexpr int ReadProbeStep = 0;
 constexpr int WriteProbeStep = 10;
 // The write pauses this long after each of its five commands.
 constexpr int WritePauseMs = 1500;
+// From the probe or a read command to the examination of its answer.
+constexpr int AnswerWaitMs = 300;
 
-// "AT+CPBW=" n ",\"" number "\",,\"" name "\"" CR. The number type is left empty so that the
-// phone chooses it. Number and name go as they are (double quotes included), except that a
-// control character would end or cut the command early: each one is sent as a blank.
-QString phoneBookWriteCommand(int position, const QString& number, const QString& name);
-// "AT+CPBW=" n CR: clears the position.
-QString phoneBookDeleteCommand(int position);
 // What the write sends for one entry: the write command, or the delete command when the
 // number is empty (the name of an entry without a number is not sent).
 QString entryCommand(int position, const Entry& entry);

@@ -4,13 +4,12 @@
 #include "MessageBoxes.h"
 #include "PageControls.h"
 #include "VrStrEdit.h"
-#include "alarm1.h"
+#include "PhoneChannel.h"
 
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace kva::numbers;
@@ -29,7 +28,8 @@ QLabel* boldLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-TForm6::TForm6(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
+TForm6::TForm6(kva::PhoneChannel& channel, QWidget* parent)
+    : QWidget(parent), channel_(channel), state_(channel.state())
 {
     setWindowTitle(QStringLiteral("Ukládání telefonních čísel"));
 
@@ -80,9 +80,6 @@ TForm6::TForm6(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
         column->addWidget(w);
     column->addStretch(1);
 
-    Timer2 = new QTimer(this);
-    Timer2->setInterval(300);
-    Timer2->setSingleShot(true);
 
     setEntries(initialEntries());
 

@@ -8,8 +8,10 @@ class QFrame;
 class QGridLayout;
 class QLabel;
 class QPushButton;
-class QTimer;
-class TForm1;
+class SharedState;
+namespace kva {
+class PhoneChannel;
+}
 class TGauge;
 class VrStrEdit;
 namespace kva {
@@ -22,7 +24,7 @@ class FieldMarks;
 class TForm6 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm6(TForm1& form1, QWidget* parent = nullptr);
+    explicit TForm6(kva::PhoneChannel& channel, QWidget* parent = nullptr);
 
     // True when every number field is empty or 13 characters beginning with "+".
     bool Kontrola() const;
@@ -33,14 +35,15 @@ public:
     void BitBtn2Click(); // load a *.num file
     void BitBtn3Click(); // save a *.num file
 
-    // Read from the phone: port check, probe (step 0), then positions 1, 2, 3, 4, 7, one
-    // Timer2 tick each.
+    // Read from the phone: port check, probe (step 0), then positions 1, 2, 3, 4, 7, each
+    // answer examined by Timer2Timer 300 ms after its command.
     void Button1Click();
     // Write to the phone: Kontrola, port check, probe (step 10), then the five write or
     // delete commands 1500 ms apart, sent from the texts the fields hold when it begins.
     void Button2Click();
+    // The step after each answer's wait (see Unit6Transfer.cpp).
     void Timer2Timer();
-    // Stops the timer, empties the status label, hides the gauge, enables the buttons.
+    // Empties the status label, hides the gauge, enables the buttons.
     void backToIdle();
 
     // The fields as entries, in the order 1, 2, 3, 4, 7.
@@ -73,18 +76,19 @@ public:
     QPushButton* BitBtn2 = nullptr;   // "Načíst čísla ze souboru"
     QPushButton* BitBtn3 = nullptr;   // "Uložit čísla do souboru"
     QPushButton* ReplaceDiacritics = nullptr; // "Nahradit diakritiku", shown while a name is marked
-    QTimer* Timer2 = nullptr;         // one-shot 300 ms step timer, off at start
 
 private:
     void setButtonsEnabled(bool enabled);
     void connectTransfer();
-    void startExchange(int probeStep); // the probe, then Timer2 with ExchangeStep = probeStep
+    void startExchange(int probeStep); // the probe, then Timer2Timer with ExchangeStep = probeStep
+    void startRead();
     void startWrite();
     void readStep(int position);
     // Marks on the names and the replace button under them (Unit6Marks.cpp).
     void addNameMarks(QGridLayout* rows);
 
-    TForm1& form1_;
+    kva::PhoneChannel& channel_;
+    SharedState& state_;
     std::array<VrStrEdit*, kva::numbers::EntryCount> numberFields_{};
     std::array<VrStrEdit*, kva::numbers::EntryCount> nameFields_{};
     kva::FieldMarks* marks_ = nullptr;

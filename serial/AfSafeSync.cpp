@@ -1,5 +1,7 @@
 #include "AfSafeSync.h"
 
+#include "KvaError.h"
+
 #include "AfUtils.h"
 #include "AfWakeFd.h"
 
@@ -298,14 +300,7 @@ void AfSetErrorDisplay(std::function<void(const QString&)> display)
 
 void AfShowError(std::exception_ptr error)
 {
-    QString message;
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
-    } catch (...) {
-        message = QStringLiteral("Neznámá chyba");
-    }
+    const QString message = kva::messageOf(error);
     std::function<void(const QString&)> display;
     {
         std::lock_guard<std::mutex> lock(AfSafeSync::DisplayLock);

@@ -32,8 +32,6 @@ public:
     TAfOpenFailure Cause() const { return cause_; }
     QString DevicePath() const { return devicePath_; }
     int SysError() const { return sysError_; }
-    // A short Czech explanation of Cause() for an error box; empty for TAfOpenFailure::None.
-    QString CauseText() const;
 
 private:
     TAfOpenFailure cause_;

@@ -1,30 +1,10 @@
 #include "SmsTransfer.h"
 
-#include "PhoneReply.h"
+#include "AtCommands.h"
 
 #include <algorithm>
 
 namespace kva::sms {
-
-QByteArray deleteCommand(int position)
-{
-    return "AT+CMGD=" + QByteArray::number(position) + '\r';
-}
-
-QByteArray announceCommand(quint16 tpduLength)
-{
-    return "AT+CMGW=" + QByteArray::number(tpduLength) + '\r';
-}
-
-QByteArray pduCommand(const QByteArray& pduText)
-{
-    return pduText + '\x1a';
-}
-
-QString readCommand(int position)
-{
-    return QStringLiteral("AT+CMGR=%1\r").arg(position);
-}
 
 const std::array<ReadStep, PairCount>& readSteps()
 {
@@ -51,30 +31,6 @@ const ReadStep* findReadStep(int step)
     return nullptr;
 }
 
-QString Retezec(const QString& reply)
-{
-    return kva::lineAfterColon(reply);
-}
-
-bool isHexPdu(const QString& line)
-{
-    if (line.isEmpty() || line.size() % 2 != 0)
-        return false;
-    for (QChar c : line) {
-        const char16_t u = c.unicode();
-        const bool hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
-        if (!hex)
-            return false;
-    }
-    return true;
-}
-
-QString pduLine(const QString& reply, int position)
-{
-    const QString line = Retezec(kva::replyFromEcho(reply, readCommand(position)));
-    return isHexPdu(line) ? line : QString();
-}
-
 QString blankControls(const QString& text)
 {
     QString out = text;
@@ -94,77 +50,63 @@ int gaugeIncrement(int value)
     return std::min(value + 6, 100);
 }
 
-namespace {
-
-PlanStep status(const QString& text)
-{
-    return {PlanStep::Status, 0, text, {}};
-}
-PlanStep progress(int value)
-{
-    return {PlanStep::Progress, value, {}, {}};
-}
-PlanStep send(const QByteArray& bytes)
-{
-    return {PlanStep::Send, 0, {}, bytes};
-}
-PlanStep pause(int ms)
-{
-    return {PlanStep::Pause, ms, {}, {}};
-}
-PlanStep simple(PlanStep::Kind kind)
-{
-    return {kind, 0, {}, {}};
-}
-
-} // namespace
-
-Plan storePlan(const std::array<EncodedSms, PairCount>& pairs, int stepDelayMs)
+Exchange storeExchange(const std::array<EncodedSms, PairCount>& pairs, int stepDelayMs, PageView& view)
 {
     // Progress before each delete: 12 × n, except that position 5 keeps the 48 of position 4.
     static const int deleteProgress[PairCount] = {12, 24, 36, 48, 48, 60, 72, 84, 96};
-    Plan plan;
-    plan.push_back(status(QStringLiteral("Mažu pozice na SIM")));
-    plan.push_back(simple(PlanStep::ShowGauge));
-    for (int n = 1; n <= PairCount; ++n) {
-        plan.push_back(progress(deleteProgress[n - 1]));
-        plan.push_back(send(deleteCommand(n)));
-        plan.push_back(pause(stepDelayMs));
-    }
-    plan.push_back(status(QStringLiteral(" ")));
-    plan.push_back(progress(0));
-    plan.push_back(status(QStringLiteral("Ukládám na pozice na SIM")));
-    plan.push_back(pause(stepDelayMs));
+    PageView* v = &view;
+    const auto increment = [v] { v->setGauge(gaugeIncrement(v->gauge())); };
+    Exchange e;
+    e.then([v] {
+        v->setStatus(QStringLiteral("Mažu pozice na SIM"));
+        v->setGaugeShown(true);
+    });
+    for (int n = 1; n <= PairCount; ++n)
+        e.then([v, p = deleteProgress[n - 1]] { v->setGauge(p); }).send(smsDeleteCommand(n)).pause(stepDelayMs);
+    e.then([v] {
+        v->setStatus(QStringLiteral(" "));
+        v->setGauge(0);
+        v->setStatus(QStringLiteral("Ukládám na pozice na SIM"));
+    });
+    e.pause(stepDelayMs);
     for (int i = 0; i < PairCount; ++i) {
-        plan.push_back(simple(PlanStep::ClearReply));
-        plan.push_back(i == 0 ? progress(12) : simple(PlanStep::GaugeIncrement));
-        plan.push_back(send(announceCommand(pairs[i].tpduLength)));
-        plan.push_back(pause(stepDelayMs));
-        plan.push_back(i == PairCount - 1 ? progress(100) : simple(PlanStep::GaugeIncrement));
-        plan.push_back(send(pduCommand(pairs[i].pduText)));
-        plan.push_back(pause(stepDelayMs));
+        e.then([v] { v->clearReply(); });
+        if (i == 0)
+            e.then([v] { v->setGauge(12); });
+        else
+            e.then(increment);
+        e.send(smsAnnounceCommand(pairs[i].tpduLength)).pause(stepDelayMs);
+        if (i == PairCount - 1)
+            e.then([v] { v->setGauge(100); });
+        else
+            e.then(increment);
+        e.send(smsPduCommand(pairs[i].pduText)).pause(stepDelayMs);
     }
-    plan.push_back(simple(PlanStep::HideGauge));
-    plan.push_back(status(QStringLiteral(" ")));
-    return plan;
+    e.then([v] {
+        v->setGaugeShown(false);
+        v->setStatus(QStringLiteral(" "));
+    });
+    return e;
 }
 
-Plan deletePlan(int stepDelayMs)
+Exchange deleteExchange(int stepDelayMs, PageView& view)
 {
-    Plan plan;
-    plan.push_back(status(QStringLiteral("Mažu pozice na SIM")));
-    plan.push_back(simple(PlanStep::ShowGauge));
-    plan.push_back(progress(3));
-    for (int n = 1; n <= PairCount; ++n) {
-        plan.push_back(send(deleteCommand(n)));
-        plan.push_back(pause(stepDelayMs));
-        plan.push_back(progress(n < PairCount ? 12 * n : 100));
-    }
-    plan.push_back(simple(PlanStep::HideGauge));
-    plan.push_back(status(QStringLiteral(" ")));
-    plan.push_back(progress(0));
-    plan.push_back(simple(PlanStep::ClearFields));
-    return plan;
+    PageView* v = &view;
+    Exchange e;
+    e.then([v] {
+        v->setStatus(QStringLiteral("Mažu pozice na SIM"));
+        v->setGaugeShown(true);
+        v->setGauge(3);
+    });
+    for (int n = 1; n <= PairCount; ++n)
+        e.send(smsDeleteCommand(n)).pause(stepDelayMs).then([v, n] { v->setGauge(n < PairCount ? 12 * n : 100); });
+    e.then([v] {
+        v->setGaugeShown(false);
+        v->setStatus(QStringLiteral(" "));
+        v->setGauge(0);
+        v->clearFields();
+    });
+    return e;
 }
 
 } // namespace kva::sms

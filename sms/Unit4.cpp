@@ -5,13 +5,12 @@
 #include "PageControls.h"
 #include "SmsEncoding.h"
 #include "VrStrEdit.h"
-#include "alarm1.h"
+#include "PhoneChannel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace kva::sms;
@@ -29,7 +28,8 @@ QLabel* boldLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-TForm4::TForm4(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
+TForm4::TForm4(kva::PhoneChannel& channel, QWidget* parent)
+    : QWidget(parent), channel_(channel), state_(channel.state())
 {
     setWindowTitle(QStringLiteral("Úprava SMS"));
 
@@ -102,9 +102,6 @@ TForm4::TForm4(TForm1& form1, QWidget* parent) : QWidget(parent), form1_(form1)
     }
     outer->addStretch(1);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(300);
-    Timer1->setSingleShot(true);
 
     setSmsSet(initialSet());
     VrStrEdit19->setText(defaultCentreNumber());
@@ -146,12 +143,12 @@ void TForm4::showEvent(QShowEvent* event)
 
 void TForm4::FormShow()
 {
-    VrStrEdit19->setText(form1_.SmsCentreNumber);
+    VrStrEdit19->setText(state_.SmsCentreNumber);
 }
 
 void TForm4::VrStrEdit19Change()
 {
-    form1_.SmsCentreNumber = VrStrEdit19->text();
+    state_.SmsCentreNumber = VrStrEdit19->text();
 }
 
 void TForm4::Koduj()

@@ -9,22 +9,22 @@
 class QGridLayout;
 class QLabel;
 class QPushButton;
-class QTimer;
-class TForm1;
+class SharedState;
 class TGauge;
 class VrStrEdit;
 namespace kva {
 class FieldMarks;
-class Sequence;
+class Exchange;
+class PhoneChannel;
 }
 
 // Úprava SMS: the nine SMS messages (destination number and text for SIM positions 1 to 9)
 // and the SMS-centre number, their check, *.sms files, and their transfer with the phone through
 // the main window's phone channel (Unit4Transfer.cpp).
-class TForm4 : public QWidget {
+class TForm4 : public QWidget, private kva::sms::PageView {
     Q_OBJECT
 public:
-    explicit TForm4(TForm1& form1, QWidget* parent = nullptr);
+    explicit TForm4(kva::PhoneChannel& channel, QWidget* parent = nullptr);
 
     // True when the SMS-centre number is 13 characters beginning with "+" and every destination
     // number is empty or of that form.
@@ -43,8 +43,8 @@ public:
     // announced PDUs, StepDelay after each command; the window keeps painting meanwhile and
     // the PDUs are encoded from the fields when the store starts.
     void Button3Click();
-    // Read the nine positions: port check, probe (step 18), then one Timer1 tick per position
-    // (steps 11 ... 17, 118, 19).
+    // Read the nine positions: port check, probe (step 18), then per position its command and,
+    // 300 ms later, Timer1Timer on its answer (steps 11 ... 17, 118, 19).
     void Button1Click();
     void Timer1Timer();
     // Delete SIM positions 1 to 9; does nothing, silently, when the port is closed.
@@ -101,7 +101,6 @@ public:
     QPushButton* Button2 = nullptr;   // "Uložit SMS do souboru"
     QPushButton* Button5 = nullptr;   // "Načíst SMS ze souboru"
     QPushButton* ReplaceDiacritics = nullptr; // "Nahradit diakritiku", shown while a text is marked
-    QTimer* Timer1 = nullptr;         // one-shot 300 ms read step timer, off at start
 
     QString CurrentNumber; // the pair being encoded, put in place by the caller of Koduj
     QString CurrentText;
@@ -115,15 +114,23 @@ protected:
 
 private:
     void connectTransfer();
-    void backToIdle();      // timer off, status " ", gauge hidden, the five buttons enabled
+    void backToIdle();      // status " ", gauge hidden, the five buttons enabled
     void clearPairFields(); // the eighteen number and text fields emptied
     void showReadAnswer(int pairIndex, const QString& pdu);
-    kva::Sequence planSequence(const kva::sms::Plan& plan);
+    void startExchange(kva::Exchange exchange, bool refuseClosed);
+    // What the store and the delete show (kva::sms::PageView).
+    void setStatus(const QString& text) override;
+    void setGaugeShown(bool shown) override;
+    void setGauge(int value) override;
+    int gauge() const override;
+    void clearReply() override;
+    void clearFields() override;
     // Marks on the texts, each text's preview line in the row under it, and the replace button
     // under the last row (Unit4Preview.cpp).
     void addTextMarks(QGridLayout* rows);
 
-    TForm1& form1_;
+    kva::PhoneChannel& channel_;
+    SharedState& state_;
     std::array<VrStrEdit*, kva::sms::PairCount> numberFields_{};
     std::array<VrStrEdit*, kva::sms::PairCount> textFields_{};
     kva::FieldMarks* marks_ = nullptr;

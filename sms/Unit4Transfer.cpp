@@ -1,17 +1,17 @@
 // The "Úprava SMS" page's exchanges with the phone: store, read and delete of SIM SMS
-// positions 1 to 9.
+// positions 1 to 9, as exchange tables played by the channel.
 #include "Unit4.h"
 
+#include "AtCommands.h"
 #include "Cp1250.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
 #include "PhoneChannel.h"
+#include "PhoneReply.h"
 #include "VrStrEdit.h"
-#include "alarm1.h"
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace kva::sms;
 
@@ -23,18 +23,14 @@ const QString Blank = QStringLiteral(" ");
 
 void TForm4::connectTransfer()
 {
-    kva::PhoneChannel& ch = form1_.channel();
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm4::Button4Click);
-    // Ticks go through the channel: a tick due while an answer is being received waits for it.
-    ch.routeTimer(Timer1, [this] { Timer1Timer(); });
-    ch.guardButtons({Button1, Button3, Button4});
+    channel_.guardButtons({Button1, Button3, Button4});
 }
 
 void TForm4::backToIdle()
 {
-    Timer1->stop();
     VrLabel1->setText(Blank);
     Gauge1->hide();
     setActionButtonsEnabled(true);
@@ -62,48 +58,52 @@ void TForm4::Gauge_increment()
 QString TForm4::Retezec(int position)
 {
     smazni();
-    return pduLine(form1_.ReplyBuffer, position);
+    return kva::pduLine(state_.ReplyBuffer, position);
 }
 
-kva::Sequence TForm4::planSequence(const Plan& plan)
+void TForm4::setStatus(const QString& text)
 {
-    kva::Sequence s;
-    for (const PlanStep& p : plan) {
-        switch (p.kind) {
-        case PlanStep::Send:
-            s.send(p.bytes);
-            break;
-        case PlanStep::Pause:
-            s.pause(p.value);
-            break;
-        case PlanStep::Status:
-            s.then([this, text = p.text] { VrLabel1->setText(text); });
-            break;
-        case PlanStep::ShowGauge:
-            s.then([this] { Gauge1->show(); });
-            break;
-        case PlanStep::HideGauge:
-            s.then([this] { Gauge1->hide(); });
-            break;
-        case PlanStep::Progress:
-            s.then([this, value = p.value] { Gauge1->setValue(value); });
-            break;
-        case PlanStep::GaugeIncrement:
-            s.then([this] { Gauge_increment(); });
-            break;
-        case PlanStep::ClearReply:
-            s.then([this] { form1_.ReplyBuffer = Blank; });
-            break;
-        case PlanStep::ClearFields:
-            s.then([this] { clearPairFields(); });
-            break;
-        }
-    }
-    s.then([this] {
-        setActionButtonsEnabled(true);
-        form1_.channel().end();
+    VrLabel1->setText(text);
+}
+
+void TForm4::setGaugeShown(bool shown)
+{
+    Gauge1->setVisible(shown);
+}
+
+void TForm4::setGauge(int value)
+{
+    Gauge1->setValue(value);
+}
+
+int TForm4::gauge() const
+{
+    return Gauge1->value();
+}
+
+void TForm4::clearReply()
+{
+    state_.ReplyBuffer = Blank;
+}
+
+void TForm4::clearFields()
+{
+    clearPairFields();
+}
+
+// Runs `exchange` for this page after the buttons are disabled (`refuseClosed`: a closed port
+// is refused with its box; otherwise nothing happens).
+void TForm4::startExchange(kva::Exchange exchange, bool refuseClosed)
+{
+    if (!refuseClosed && !channel_.isOpen())
+        return;
+    kva::Exchange e;
+    e.then([this] {
+        state_.ReplyBuffer = Blank;
+        setActionButtonsEnabled(false);
     });
-    return s;
+    e.append(exchange).then([this] { setActionButtonsEnabled(true); });
+    channel_.start(this, [this] { backToIdle(); }, std::move(e));
 }
 
 void TForm4::Button3Click()
@@ -113,12 +113,8 @@ void TForm4::Button3Click()
         kva::showRefusal(this, QStringLiteral("POZOR - telefonní čísla nejsou ve správném formátu !"));
         return;
     }
-    kva::PhoneChannel& ch = form1_.channel();
-    if (!ch.beginOnOpenPort(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        form1_.ReplyBuffer = Blank;
-        setActionButtonsEnabled(false);
+    kva::Exchange store;
+    store.then([this] {
         // All nine PDUs are encoded now: edits made during the 28 s store do not reach it.
         std::array<EncodedSms, PairCount> encoded;
         const SmsSet set = smsSet();
@@ -129,36 +125,41 @@ void TForm4::Button3Click()
             Koduj();
             encoded[i] = {OutgoingMessage.PduText, TpduLength};
         }
-        ch.run(planSequence(storePlan(encoded, StepDelay)));
+        channel_.continueWith(storeExchange(encoded, StepDelay, *this));
     });
+    startExchange(std::move(store), true);
 }
 
 void TForm4::Button4Click()
 {
     StepDelay = WriteStepDelayMs;
-    kva::PhoneChannel& ch = form1_.channel();
-    if (!ch.isOpen() || !ch.begin(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        form1_.ReplyBuffer = Blank;
-        setActionButtonsEnabled(false);
-        ch.run(planSequence(deletePlan(StepDelay)));
-    });
+    startExchange(deleteExchange(StepDelay, *this), false);
 }
 
 void TForm4::Button1Click()
 {
-    kva::PhoneChannel& ch = form1_.channel();
-    if (!ch.beginOnOpenPort(this, [this] { backToIdle(); }))
-        return;
-    ch.step([&] {
-        form1_.ReplyBuffer = Blank;
-        setActionButtonsEnabled(false);
-        form1_.ExchangeStep = ProbeStep;
-        ch.send(QByteArrayLiteral("AT\r"));
-        Timer1->start();
-        clearPairFields();
-    });
+    kva::Exchange read;
+    read.then([this] { state_.ExchangeStep = ProbeStep; })
+        .send(kva::probeCommand())
+        .then([this] { clearPairFields(); })
+        .await(ReadTimerMs)
+        .then([this] { Timer1Timer(); })
+        .then(channel_.endIfSilent(this, [this] { setActionButtonsEnabled(true); }))
+        .pause(ProbePauseMs);
+    for (const ReadStep& step : readSteps()) {
+        read.send(kva::smsReadCommand(step.position));
+        if (step.position == 1)
+            read.then([this, step] {
+                state_.ExchangeStep = step.step;
+                VrLabel1->setText(kva::workingText());
+                Gauge1->show();
+                Gauge1->setValue(0);
+            });
+        read.await(ReadTimerMs).then([this] { Timer1Timer(); });
+        if (step.next != 0)
+            read.pause(ReadStepDelayMs);
+    }
+    startExchange(std::move(read), true);
 }
 
 void TForm4::showReadAnswer(int pairIndex, const QString& pdu)
@@ -170,44 +171,23 @@ void TForm4::showReadAnswer(int pairIndex, const QString& pdu)
     numberFields_[pairIndex]->setText(kva::fromCp1250(IncomingMessage.DestNumber));
 }
 
+// The step after each answer's wait: the probe's answer is examined by the channel; a read
+// step takes the PDU of its position and moves the gauge.
 void TForm4::Timer1Timer()
 {
     StepDelay = ReadStepDelayMs;
-    Timer1->stop();
-    kva::PhoneChannel& ch = form1_.channel();
-    ch.step([&] {
-        if (form1_.ExchangeStep == ProbeStep) {
-            if (ch.endIfSilent(this, [this] { setActionButtonsEnabled(true); }))
-                return;
-            kva::Sequence first;
-            first.pause(ProbePauseMs).send(readCommand(1)).then([this] {
-                form1_.ExchangeStep = readSteps()[0].step;
-                Timer1->start();
-                VrLabel1->setText(kva::workingText());
-                Gauge1->show();
-                Gauge1->setValue(0);
-            });
-            ch.run(std::move(first));
-            return;
-        }
-        const ReadStep* step = findReadStep(form1_.ExchangeStep);
-        if (!step)
-            return;
-        const QString pdu = Retezec(step->position);
-        if (!pdu.isEmpty())
-            showReadAnswer(step->position - 1, pdu);
-        if (step->next == 0) {
-            Gauge1->setValue(100);
-            Gauge1->hide();
-            VrLabel1->setText(Blank);
-            setActionButtonsEnabled(true);
-            ch.end();
-            return;
-        }
-        form1_.ExchangeStep = step->next;
-        Gauge1->setValue(step->progress);
-        kva::Sequence next;
-        next.pause(StepDelay).send(readCommand(step->position + 1)).then([this] { Timer1->start(); });
-        ch.run(std::move(next));
-    });
+    const ReadStep* step = findReadStep(state_.ExchangeStep);
+    if (!step)
+        return;
+    const QString pdu = Retezec(step->position);
+    if (!pdu.isEmpty())
+        showReadAnswer(step->position - 1, pdu);
+    if (step->next == 0) {
+        Gauge1->setValue(100);
+        Gauge1->hide();
+        VrLabel1->setText(Blank);
+        return;
+    }
+    state_.ExchangeStep = step->next;
+    Gauge1->setValue(step->progress);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 namespace kva {
@@ -23,5 +24,9 @@ class ConversionError : public Error {
 public:
     using Error::Error;
 };
+
+// The text an error box shows for `error`: what() of a std::exception (UTF-8), otherwise
+// "Neznámá chyba".
+QString messageOf(std::exception_ptr error);
 
 } // namespace kva

@@ -48,6 +48,23 @@ int remainingMs(Clock::time_point deadline)
     return left < 0 ? 0 : int(left);
 }
 
+// Why opening failed, from the errno of stat(), open() or flock().
+TAfOpenFailure failureOf(int e)
+{
+    switch (e) {
+    case ENOENT:
+    case ENOTDIR: return TAfOpenFailure::NoSuchDevice;
+    case EACCES:
+    case EPERM: return TAfOpenFailure::NoPermission;
+    case EBUSY:
+    case EWOULDBLOCK: return TAfOpenFailure::Busy;
+    case ENXIO:
+    case ENODEV:
+    case EIO: return TAfOpenFailure::NoHardware;
+    default: return TAfOpenFailure::Other;
+    }
+}
+
 bool lostErrno(int e)
 {
     return e == EIO || e == ENXIO || e == ENODEV || e == EPIPE;
@@ -72,31 +89,20 @@ bool TAfSerialDevice::Open(const QString& path, TAfOpenFailure& failure, int& sy
     struct stat st {};
     if (name.isEmpty() || stat(name.constData(), &st) != 0) {
         sysError = name.isEmpty() ? ENOENT : errno;
-        failure = (sysError == ENOENT || sysError == ENOTDIR) ? TAfOpenFailure::NoSuchDevice
-                  : (sysError == EACCES)                      ? TAfOpenFailure::NoPermission
-                                                              : TAfOpenFailure::Other;
+        failure = failureOf(sysError);
         return false;
     }
     const int fd = open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         sysError = errno;
-        switch (sysError) {
-        case EACCES:
-        case EPERM: failure = TAfOpenFailure::NoPermission; break;
-        case EBUSY: failure = TAfOpenFailure::Busy; break;
-        case ENOENT: failure = TAfOpenFailure::NoSuchDevice; break;
-        case ENXIO:
-        case ENODEV:
-        case EIO: failure = TAfOpenFailure::NoHardware; break;
-        default: failure = TAfOpenFailure::Other; break;
-        }
+        failure = failureOf(sysError);
         return false;
     }
     // TIOCEXCL keeps other programs out (root excepted); the lock also catches a second
     // opener in this process and root.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         sysError = errno;
-        failure = (sysError == EWOULDBLOCK) ? TAfOpenFailure::Busy : TAfOpenFailure::Other;
+        failure = failureOf(sysError);
         close(fd);
         return false;
     }

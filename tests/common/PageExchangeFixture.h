@@ -5,7 +5,7 @@
 //
 //   void openWindow(bool choosePort = true)
 //   {
-//       openForm({[this](TForm1& f) { return page = new TForm5(f); }, {}, {}}, choosePort);
+//       openForm({[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}}, choosePort);
 //   }
 #include "PhoneSim.h"
 #include "TempDir.h"

@@ -121,8 +121,13 @@ void PhoneSim::kill()
 
 QList<PhoneSim::Record> PhoneSim::transcript() const
 {
+    return readTranscript(transcriptPath());
+}
+
+QList<PhoneSim::Record> PhoneSim::readTranscript(const QString& path)
+{
     QList<Record> records;
-    QFile f(transcriptPath());
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return records;
     QList<QByteArray> lines = f.readAll().split('\n');

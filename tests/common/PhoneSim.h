@@ -39,6 +39,8 @@ public:
     void kill(); // SIGKILL: the device vanishes under the client
 
     QList<Record> transcript() const;
+    // The records of a transcript file (e.g. a golden one in tests/data).
+    static QList<Record> readTranscript(const QString& path);
     QByteArray received() const; // every byte the phone got, in order
     QByteArray sent() const;     // every byte the phone sent (echo included)
     // Received bytes cut after each CR: the commands as the program sent them.

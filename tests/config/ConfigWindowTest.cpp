@@ -79,7 +79,7 @@ protected:
 
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
-    TForm5 page{form1};
+    TForm5 page{form1.channel()};
     QStringList messages;
     QStringList dialogs;
     bool answer = true;
@@ -144,7 +144,7 @@ TEST(ConfigPage, FitsItsTabPage)
     TempDir dir;
     TForm1 form1(dir.path("setting.ini"));
     TForm5* page = nullptr;
-    form1.FormCreate({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+    form1.FormCreate({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}});
     form1.show();
     ASSERT_NE(page, nullptr);
     const QSize available = form1.TabSheet1->size();
@@ -196,29 +196,26 @@ TEST_F(ConfigWindow, ClickingOptionsAndChoosingTimesShowsTheNumbers)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 }
 
-TEST_F(ConfigWindow, DecodingSelectsOptionsAndListsFromTheReplyBuffer)
+TEST_F(ConfigWindow, DecodingSelectsOptionsAndListsFromTheGivenNumber)
 {
     click(page.RadioButton4);
     page.Smaz_nastaveni();
     page.StaticText1->setText(QStringLiteral("+000000000001"));
-    form1.ReplyBuffer = page.StaticText1->text();
-    page.Nastaveni_checku();
+    page.Nastaveni_checku(page.StaticText1->text());
     EXPECT_TRUE(page.RadioButton1->isChecked());
     EXPECT_TRUE(page.RadioButton3->isChecked());
     EXPECT_EQ(options(), QStringLiteral("+000000000001"));
 
     // position 4 is rebuilt as "0" once an option changes
     page.Smaz_nastaveni();
-    form1.ReplyBuffer = QStringLiteral("+001000000001");
-    page.StaticText1->setText(form1.ReplyBuffer);
-    page.Nastaveni_checku();
+    page.StaticText1->setText(QStringLiteral("+001000000001"));
+    page.Nastaveni_checku(QStringLiteral("+001000000001"));
     EXPECT_EQ(options(), QStringLiteral("+000000000001"));
 
     // no option changes: the caller's text stays as it is
     page.Smaz_nastaveni();
-    form1.ReplyBuffer = QStringLiteral("+0x0900000000");
-    page.StaticText1->setText(form1.ReplyBuffer);
-    page.Nastaveni_checku();
+    page.StaticText1->setText(QStringLiteral("+0x0900000000"));
+    page.Nastaveni_checku(QStringLiteral("+0x0900000000"));
     EXPECT_EQ(options(), QStringLiteral("+0x0900000000"));
     EXPECT_EQ(selected(), Defaults);
     // selecting an already selected button runs nothing
@@ -226,8 +223,7 @@ TEST_F(ConfigWindow, DecodingSelectsOptionsAndListsFromTheReplyBuffer)
     EXPECT_EQ(options(), QStringLiteral("+0x0900000000"));
 
     page.StaticText2->setText(QStringLiteral("+000000092310"));
-    form1.ReplyBuffer = page.StaticText2->text();
-    page.Nastaveni_casu();
+    page.Nastaveni_casu(page.StaticText2->text());
     EXPECT_EQ(listTexts(), (QStringList{"90", "2", "30", "1", "0"}));
     EXPECT_EQ(times(), QStringLiteral("+000000092310"));
     // the decoded digits are in the model: a user change rebuilds from them
@@ -235,8 +231,7 @@ TEST_F(ConfigWindow, DecodingSelectsOptionsAndListsFromTheReplyBuffer)
     EXPECT_EQ(times(), QStringLiteral("+000000092311"));
 
     // a non-digit stops the decoding; positions 13 and 12 already took their values
-    form1.ReplyBuffer = QStringLiteral("+0000000555x3");
-    EXPECT_THROW(page.Nastaveni_casu(), kva::ConversionError);
+    EXPECT_THROW(page.Nastaveni_casu(QStringLiteral("+0000000555x3")), kva::ConversionError);
     EXPECT_EQ(listTexts(), (QStringList{"90", "2", "30", "1", "30"}));
 
     page.BitBtn1->click();
@@ -283,7 +278,6 @@ TEST_F(ConfigWindow, SaveAsksBeforeOverwritingAndLoadRestores)
     EXPECT_EQ(listTexts(), (QStringList{"90", "2", "0", "0", "0"}));
     EXPECT_EQ(options(), QStringLiteral("+000001000001"));
     EXPECT_EQ(times(), QStringLiteral("+000000092000"));
-    EXPECT_EQ(form1.ReplyBuffer, QStringLiteral("+000000092000"));
 
     click(page.RadioButton16);
     answer = true;

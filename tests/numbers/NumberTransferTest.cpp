@@ -1,10 +1,13 @@
 #include "NumberTransfer.h"
+#include "AtCommands.h"
 #include "PhoneReply.h"
 #include "QStringPrint.h"
 
 #include <gtest/gtest.h>
 
 using namespace kva::numbers;
+using kva::phoneBookDeleteCommand;
+using kva::phoneBookWriteCommand;
 
 namespace {
 

@@ -48,7 +48,7 @@ protected:
 
     void openWindow(bool choosePort)
     {
-        openForm({[](TForm1& f) { return new TForm5(f); }, {}, {}}, choosePort);
+        openForm({[](kva::PhoneChannel& f) { return new TForm5(f); }, {}, {}}, choosePort);
     }
     QString state(const FindPhoneDialog& d, int row) const
     {
@@ -188,7 +188,7 @@ TEST_F(FindPhone, SavedDialogueAfterAConfigurationRead)
     startPhone({}, PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
                        PhoneSim::phoneBookLine(6, "+000000092310", "Casy"));
     TForm5* page = nullptr;
-    openForm({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}}, true);
+    openForm({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}}, true);
     phoneDialogue().clear();
     clickAndWait(page->Button1, 4000);
     ASSERT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();

@@ -20,8 +20,8 @@ TEST(Pages, DockedPagesFillTheirTabAndRender)
     TForm4* sms = nullptr;
     TForm6* numbers = nullptr;
     form1.FormCreate({{},
-                      [&](TForm1& f) { return sms = new TForm4(f); },
-                      [&](TForm1& f) { return numbers = new TForm6(f); }});
+                      [&](kva::PhoneChannel& f) { return sms = new TForm4(f); },
+                      [&](kva::PhoneChannel& f) { return numbers = new TForm6(f); }});
     form1.show();
 
     const auto check = [&](int page, QWidget* window, const char* file) {

@@ -1,5 +1,6 @@
 // Read, delete and the failure cases of the SMS page against the simulated phone (the store of
 // the initial fields is in SmsStoreTest.cpp).
+#include "PhoneReply.h"
 #include "SmsPhoneFixture.h"
 
 #include <QRandomGenerator>
@@ -8,6 +9,7 @@
 #include <iostream>
 
 using namespace kva::sms;
+using kva::Retezec;
 
 namespace {
 

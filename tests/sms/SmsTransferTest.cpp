@@ -1,3 +1,6 @@
+#include "AtCommands.h"
+#include "PhoneReply.h"
+#include "Scheduler.h"
 #include "SmsTransfer.h"
 
 #include <QElapsedTimer>
@@ -7,6 +10,7 @@
 
 #include <algorithm>
 
+using namespace kva;
 using namespace kva::sms;
 
 namespace {
@@ -20,57 +24,40 @@ QString answer(int position, const QString& pdu)
     return QStringLiteral("AT+CMGR=%1\r\r\n+CMGR: 2,,17\r\n%2\r\n\r\nOK\r\n").arg(position).arg(pdu);
 }
 
-// Runs a plan on a pretend window: what each Send found on the gauge, status and reply.
-struct PlanRun {
-    int gauge = 0;
-    bool gaugeShown = false;
-    QString status;
+// The page as the store and the delete see it, and what each command found there.
+struct View : PageView {
+    int value = 0;
+    bool shown = false;
     QString reply = QStringLiteral("x");
     bool fieldsCleared = false;
-    QList<QByteArray> sent;
-    QList<int> progressAtSend;
     QStringList statuses;
-    int pauses = 0;
-    int pausedMs = 0;
+    void setStatus(const QString& text) override { statuses << text; }
+    void setGaugeShown(bool s) override { shown = s; }
+    void setGauge(int v) override { value = std::clamp(v, 0, 100); }
+    int gauge() const override { return value; }
+    void clearReply() override { reply = QStringLiteral(" "); }
+    void clearFields() override { fieldsCleared = true; }
+};
+
+struct Played {
+    kva::ManualClock clock;
+    View view;
+    QList<QByteArray> sent;
+    QList<int> gaugeAtSend;
+    QList<qint64> sentAt;
     bool allSentWithGaugeShown = true;
 
-    explicit PlanRun(const Plan& plan)
+    template <class Build>
+    explicit Played(Build build)
     {
-        for (const PlanStep& s : plan) {
-            switch (s.kind) {
-            case PlanStep::Status:
-                status = s.text;
-                statuses << s.text;
-                break;
-            case PlanStep::ShowGauge:
-                gaugeShown = true;
-                break;
-            case PlanStep::HideGauge:
-                gaugeShown = false;
-                break;
-            case PlanStep::Progress:
-                gauge = std::clamp(s.value, 0, 100);
-                break;
-            case PlanStep::GaugeIncrement:
-                gauge = gaugeIncrement(gauge);
-                break;
-            case PlanStep::ClearReply:
-                reply = QStringLiteral(" ");
-                break;
-            case PlanStep::ClearFields:
-                fieldsCleared = true;
-                break;
-            case PlanStep::Send:
-                sent << s.bytes;
-                progressAtSend << gauge;
-                allSentWithGaugeShown = allSentWithGaugeShown && gaugeShown;
-                break;
-            case PlanStep::Pause:
-                ++pauses;
-                pausedMs += s.value;
-                break;
-            }
-        }
+        kva::StepRunner runner(clock, [this](const QByteArray& b) {
+            sent << b;
+            gaugeAtSend << view.value;
+            sentAt << clock.nowMs();
+            allSentWithGaugeShown = allSentWithGaugeShown && view.shown;
+        });
+        runner.start(build(view));
+        clock.runUntilIdle();
     }
 };
 
@@ -78,12 +65,12 @@ struct PlanRun {
 
 TEST(SmsTransfer, CommandsAreTheTabledBytes)
 {
-    EXPECT_EQ(deleteCommand(1), QByteArray("AT+CMGD=1\r"));
-    EXPECT_EQ(deleteCommand(9), QByteArray("AT+CMGD=9\r"));
-    EXPECT_EQ(announceCommand(17), QByteArray("AT+CMGW=17\r"));
-    EXPECT_EQ(announceCommand(8), QByteArray("AT+CMGW=8\r"));
-    EXPECT_EQ(pduCommand("0791"), QByteArray("0791\x1a"));
-    EXPECT_EQ(readCommand(8), QStringLiteral("AT+CMGR=8\r"));
+    EXPECT_EQ(smsDeleteCommand(1), QByteArray("AT+CMGD=1\r"));
+    EXPECT_EQ(smsDeleteCommand(9), QByteArray("AT+CMGD=9\r"));
+    EXPECT_EQ(smsAnnounceCommand(17), QByteArray("AT+CMGW=17\r"));
+    EXPECT_EQ(smsAnnounceCommand(8), QByteArray("AT+CMGW=8\r"));
+    EXPECT_EQ(smsPduCommand("0791"), QByteArray("0791\x1a"));
+    EXPECT_EQ(smsReadCommand(8), QStringLiteral("AT+CMGR=8\r"));
 }
 
 TEST(SmsTransfer, ReadStepsRunElevenToSeventeenThen118And19)
@@ -151,7 +138,7 @@ TEST(SmsTransfer, GarbageRepliesGiveNoLineQuickly)
     clock.start();
     for (int position = 1; position <= PairCount; ++position) {
         EXPECT_EQ(pduLine(garbage, position), QString());
-        EXPECT_EQ(pduLine(readCommand(position) + garbage, position), QString());
+        EXPECT_EQ(pduLine(smsReadCommand(position) + garbage, position), QString());
     }
     EXPECT_LT(clock.elapsed(), 200);
 }
@@ -172,7 +159,7 @@ TEST(SmsTransfer, ControlCharactersOfAFieldBecomeBlanks)
 TEST(SmsTransfer, StoreDeletesNineThenWritesNineWithTheirProgressAndPauses)
 {
     const auto encoded = encodeSet(Centre, initialSet());
-    const PlanRun run(storePlan(encoded, 1000));
+    const Played run([&](View& v) { return storeExchange(encoded, 700, v); });
 
     QList<QByteArray> expected;
     for (int n = 1; n <= 9; ++n)
@@ -183,54 +170,35 @@ TEST(SmsTransfer, StoreDeletesNineThenWritesNineWithTheirProgressAndPauses)
         expected << encoded[i].pduText + '\x1a';
     }
     EXPECT_EQ(run.sent, expected);
-    EXPECT_EQ(run.sent.size(), 27);
     EXPECT_EQ(run.sent[10], QByteArray("079124603050020011000c9124603021436500000403cfa50c\x1a"));
-    EXPECT_EQ(run.pauses, 28);
-    EXPECT_EQ(run.pausedMs, 28000);
-    EXPECT_EQ(run.progressAtSend, (QList<int>{12, 24, 36, 48, 48, 60, 72, 84, 96,              // deletes
-                                              12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78,  // pairs 1-6
-                                              84, 90, 96, 100, 100, 100}));                   // pairs 7-9
-    EXPECT_EQ(run.statuses, (QStringList{"Mažu pozice na SIM", " ", "Ukládám na pozice na SIM", " "}));
+    // A pause follows every command; one more sets the deletes apart from the first announcement.
+    QList<qint64> at;
+    for (int i = 0; i < 27; ++i)
+        at << 700 * (i < 9 ? i : i + 1);
+    EXPECT_EQ(run.sentAt, at);
+    EXPECT_EQ(run.clock.nowMs(), 28 * 700);
+    EXPECT_EQ(run.gaugeAtSend, (QList<int>{12, 24, 36, 48, 48, 60, 72, 84, 96,              // deletes
+                                           12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78,  // pairs 1-6
+                                           84, 90, 96, 100, 100, 100}));                   // pairs 7-9
+    EXPECT_EQ(run.view.statuses, (QStringList{"Mažu pozice na SIM", " ", "Ukládám na pozice na SIM", " "}));
     EXPECT_TRUE(run.allSentWithGaugeShown);
-    EXPECT_FALSE(run.gaugeShown);
-    EXPECT_EQ(run.reply, QStringLiteral(" "));
-    EXPECT_FALSE(run.fieldsCleared);
-
-    // A pause follows every command, and the deletes are set apart from the first
-    // announcement by one more; an announcement always finds ReplyBuffer reset.
-    const Plan plan = storePlan(encoded, 700);
-    for (size_t i = 0; i < plan.size(); ++i) {
-        if (plan[i].kind == PlanStep::Send) {
-            ASSERT_LT(i + 1, plan.size());
-            EXPECT_EQ(plan[i + 1].kind, PlanStep::Pause);
-            EXPECT_EQ(plan[i + 1].value, 700);
-        }
-        if (plan[i].kind == PlanStep::Send && plan[i].bytes.startsWith("AT+CMGW")) {
-            EXPECT_EQ(plan[i - 2].kind, PlanStep::ClearReply);
-        }
-    }
+    EXPECT_FALSE(run.view.shown);
+    EXPECT_EQ(run.view.reply, QStringLiteral(" "));
+    EXPECT_FALSE(run.view.fieldsCleared);
 }
 
 TEST(SmsTransfer, DeleteGoesThroughNinePositionsFromThreeToAHundred)
 {
-    const Plan plan = deletePlan(1000);
-    const PlanRun run(plan);
+    const Played run([](View& v) { return deleteExchange(1000, v); });
     QList<QByteArray> expected;
     for (int n = 1; n <= 9; ++n)
         expected << "AT+CMGD=" + QByteArray::number(n) + '\r';
     EXPECT_EQ(run.sent, expected);
-    EXPECT_EQ(run.progressAtSend, (QList<int>{3, 12, 24, 36, 48, 60, 72, 84, 96}));
-    EXPECT_EQ(run.pauses, 9);
-    EXPECT_EQ(run.pausedMs, 9000);
-    EXPECT_EQ(run.statuses, (QStringList{"Mažu pozice na SIM", " "}));
-    EXPECT_TRUE(run.fieldsCleared);
-    EXPECT_FALSE(run.gaugeShown);
-    EXPECT_EQ(run.gauge, 0);
-    EXPECT_EQ(run.reply, QStringLiteral("x")); // the window resets it before the plan
-    // After the last delete and its pause the gauge shows 100 before it is hidden.
-    std::vector<int> progress;
-    for (const PlanStep& s : plan)
-        if (s.kind == PlanStep::Progress)
-            progress.push_back(s.value);
-    EXPECT_EQ(progress, (std::vector<int>{3, 12, 24, 36, 48, 60, 72, 84, 96, 100, 0}));
+    EXPECT_EQ(run.gaugeAtSend, (QList<int>{3, 12, 24, 36, 48, 60, 72, 84, 96}));
+    EXPECT_EQ(run.clock.nowMs(), 9000);
+    EXPECT_EQ(run.view.statuses, (QStringList{"Mažu pozice na SIM", " "}));
+    EXPECT_TRUE(run.view.fieldsCleared);
+    EXPECT_FALSE(run.view.shown);
+    EXPECT_EQ(run.view.value, 0);
+    EXPECT_EQ(run.view.reply, QStringLiteral("x")); // the window resets it before the delete
 }

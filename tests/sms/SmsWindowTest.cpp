@@ -30,7 +30,7 @@ protected:
 
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
-    TForm4 form{form1};
+    TForm4 form{form1.channel()};
 };
 
 } // namespace
@@ -62,9 +62,6 @@ TEST_F(SmsWindow, StartsWithTheDocumentedControls)
                                                     "odpovídajícím  popsaným vstupům !!"));
     EXPECT_TRUE(form.VrLabel1->text().isEmpty());
     EXPECT_TRUE(form.Gauge1->isHidden());
-    EXPECT_FALSE(form.Timer1->isActive());
-    EXPECT_EQ(form.Timer1->interval(), 300);
-    EXPECT_TRUE(form.Timer1->isSingleShot());
 }
 
 TEST_F(SmsWindow, TypingLimitsAreThirteenAndFifty)
@@ -85,7 +82,7 @@ TEST_F(SmsWindow, TypingLimitsAreThirteenAndFifty)
 TEST_F(SmsWindow, CentreFieldMirrorsTheSharedNumber)
 {
     form1.SmsCentreNumber = QStringLiteral("+420777000111");
-    TForm4 fresh(form1);
+    TForm4 fresh(form1.channel());
     EXPECT_EQ(form1.SmsCentreNumber, QStringLiteral("+420777000111")); // building the window leaves it alone
     fresh.FormShow();
     EXPECT_EQ(fresh.VrStrEdit19->text(), QStringLiteral("+420777000111"));
@@ -101,7 +98,7 @@ TEST_F(SmsWindow, CentreNumberTravelsThroughSettingIni)
     {
         TForm1 main(dir.path("setting.ini"));
         TForm4* sms = nullptr;
-        main.FormCreate({{}, [&](TForm1& f) { return sms = new TForm4(f); }, {}});
+        main.FormCreate({{}, [&](kva::PhoneChannel& f) { return sms = new TForm4(f); }, {}});
         main.show();
         main.PageControl1->setCurrentIndex(2);
         EXPECT_EQ(sms->VrStrEdit19->text(), QStringLiteral("+420777000111"));
@@ -112,7 +109,7 @@ TEST_F(SmsWindow, CentreNumberTravelsThroughSettingIni)
     EXPECT_EQ(dir.read("setting.ini"), QByteArray(" \r\n\r\n"));
     TForm1 again(dir.path("setting.ini"));
     TForm4* sms = nullptr;
-    again.FormCreate({{}, [&](TForm1& f) { return sms = new TForm4(f); }, {}});
+    again.FormCreate({{}, [&](kva::PhoneChannel& f) { return sms = new TForm4(f); }, {}});
     again.show();
     again.PageControl1->setCurrentIndex(2);
     EXPECT_EQ(sms->VrStrEdit19->text(), QStringLiteral("+420603052000"));

@@ -29,7 +29,7 @@ int grabExchange(const QString& output)
     QTemporaryDir settings;
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm5* page = nullptr;
-    form1.FormCreate({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+    form1.FormCreate({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}});
     form1.show();
     form1.COM11Click();
     page->BitBtn3Click();
@@ -66,15 +66,13 @@ int main(int argc, char** argv)
     QTemporaryDir settings; // keep the real setting.ini out of it
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm5* page = nullptr;
-    form1.FormCreate({[&](TForm1& f) { return page = new TForm5(f); }, {}, {}});
+    form1.FormCreate({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}});
     // A configuration as a user might load it: "Autentizace zapnuta", "Impuls", and the times
     // 90 s, 2 min + 30 s, 1 min + 0 s.
-    form1.ReplyBuffer = QStringLiteral("+000000000011");
-    page->StaticText1->setText(form1.ReplyBuffer);
-    page->Nastaveni_checku();
-    form1.ReplyBuffer = QStringLiteral("+000000092310");
-    page->StaticText2->setText(form1.ReplyBuffer);
-    page->Nastaveni_casu();
+    page->StaticText1->setText(QStringLiteral("+000000000011"));
+    page->Nastaveni_checku(page->StaticText1->text());
+    page->StaticText2->setText(QStringLiteral("+000000092310"));
+    page->Nastaveni_casu(page->StaticText2->text());
     form1.show();
     QApplication::processEvents();
     const QSize needed = page->minimumSizeHint();

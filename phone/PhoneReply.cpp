@@ -29,11 +29,6 @@ QString replyFromEcho(const QString& reply, const QString& command)
     return at < 0 ? QString() : reply.mid(at);
 }
 
-QString phoneBookReadCommand(int position)
-{
-    return QStringLiteral("AT+CPBR=%1\r").arg(position);
-}
-
 PhoneBookEntry phoneBookEntry(const QString& reply, int position)
 {
     PhoneBookEntry entry;
@@ -54,7 +49,7 @@ PhoneBookEntry phoneBookEntry(const QString& reply, int position)
     return entry;
 }
 
-QString lineAfterColon(const QString& text)
+QString Retezec(const QString& text)
 {
     const qsizetype colon = text.indexOf(u':');
     if (colon < 0)
@@ -68,9 +63,23 @@ QString lineAfterColon(const QString& text)
     return text.mid(lf + 1, cr - lf - 1);
 }
 
-QString lineAfterEcho(const QString& reply, const QString& command)
+bool isHexPdu(const QString& line)
 {
-    return lineAfterColon(replyFromEcho(reply, command));
+    if (line.isEmpty() || line.size() % 2 != 0)
+        return false;
+    for (QChar c : line) {
+        const char16_t u = c.unicode();
+        const bool hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        if (!hex)
+            return false;
+    }
+    return true;
+}
+
+QString pduLine(const QString& reply, int position)
+{
+    const QString line = Retezec(replyFromEcho(reply, smsReadCommand(position)));
+    return isHexPdu(line) ? line : QString();
 }
 
 } // namespace kva

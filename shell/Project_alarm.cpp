@@ -19,9 +19,9 @@ int main(int argc, char** argv)
 
     TForm1 form1;
     form1.FormCreate({
-        [](TForm1& f) { return new TForm5(f); },
-        [](TForm1& f) { return new TForm4(f); },
-        [](TForm1& f) { return new TForm6(f); },
+        [](kva::PhoneChannel& f) { return new TForm5(f); },
+        [](kva::PhoneChannel& f) { return new TForm4(f); },
+        [](kva::PhoneChannel& f) { return new TForm6(f); },
     });
 
     kva::createInfoWindows(form1);

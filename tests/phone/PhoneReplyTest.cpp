@@ -104,21 +104,8 @@ TEST(PhoneReply, GarbageAndHugeRepliesAreHandled)
     QByteArray garbage(10000, '\xff');
     EXPECT_FALSE(kva::phoneBookEntry(reply(garbage), 5).present);
     EXPECT_FALSE(kva::probeAnswered(reply(garbage)));
-    EXPECT_EQ(kva::lineAfterEcho(reply(garbage), QStringLiteral("AT+CMGR=1\r")), QString());
+    EXPECT_EQ(kva::pduLine(reply(garbage), 1), QString());
     QByteArray big = Entry5 + QByteArray(10000, 'x');
     EXPECT_EQ(kva::phoneBookEntry(reply(big), 5).number, QStringLiteral("+000000000011"));
 }
 
-TEST(PhoneReply, LineAfterColonTakesTheWholeNextLineOnly)
-{
-    const QByteArray answer = "AT+CMGR=1\r\r\n+CMGR: 2,,17\r\n0011000C912460301234560000AA03CFA50C\r\n\r\nOK\r\n";
-    EXPECT_EQ(kva::lineAfterEcho(reply(answer), QStringLiteral("AT+CMGR=1\r")),
-              QStringLiteral("0011000C912460301234560000AA03CFA50C"));
-    EXPECT_EQ(kva::lineAfterColon(reply(answer)), QStringLiteral("0011000C912460301234560000AA03CFA50C"));
-    EXPECT_EQ(kva::lineAfterColon(reply("no colon\r\nline\r\n")), QString());
-    EXPECT_EQ(kva::lineAfterColon(reply("+CMGR: 2,,17")), QString());           // no LF after the colon
-    EXPECT_EQ(kva::lineAfterColon(reply("+CMGR: 2,,17\r\n0011000C")), QString()); // unfinished line
-    EXPECT_EQ(kva::lineAfterColon(reply("+CMS ERROR: 321\r\n")), QString());
-    // Without the echo of the command asked for, nothing is taken (a late answer to another one).
-    EXPECT_EQ(kva::lineAfterEcho(reply(answer), QStringLiteral("AT+CMGR=2\r")), QString());
-}

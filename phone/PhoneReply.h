@@ -15,6 +15,8 @@
 // previous one, and an answer may arrive in pieces. Answers to read commands are therefore
 // taken from the echo of the command they answer: replyFromEcho() cuts the text there, and
 // the fixed positions (13: "+", 23..35: number, 43..: name) are counted from that echo.
+#include "AtCommands.h"
+
 #include <QChar>
 #include <QString>
 
@@ -34,9 +36,6 @@ bool probeAnswered(const QString& reply);
 // not in `reply`. `command` is the text as sent, with its CR.
 QString replyFromEcho(const QString& reply, const QString& command);
 
-// "AT+CPBR=" n CR: reads phone-book position n.
-QString phoneBookReadCommand(int position);
-
 // A phone-book entry as the fixed positions give it.
 struct PhoneBookEntry {
     bool present = false;
@@ -55,10 +54,13 @@ PhoneBookEntry phoneBookEntry(const QString& reply, int position);
 // The line after the first colon: from the first ":" to the first LF after it, then the
 // characters up to (not including) the next CR. Empty when there is no colon, no LF after it
 // or no CR after the line (an unfinished line is not taken).
-QString lineAfterColon(const QString& text);
+QString Retezec(const QString& text);
 
-// The line after the result line of the answer to `command`: lineAfterColon() applied from
-// the echo of `command` on; empty when the echo is missing. For "AT+CMGR=n\r" this is the PDU.
-QString lineAfterEcho(const QString& reply, const QString& command);
+// The PDU line answering smsReadCommand(position) in `reply`: Retezec() of the text from the
+// echo of that very command on (a late answer to another command is never taken for this
+// position). Empty when the echo is missing, when there is no such line, or when the line is
+// not an even number of hexadecimal digits (a text-mode or garbled answer is not a PDU).
+QString pduLine(const QString& reply, int position);
+bool isHexPdu(const QString& line);
 
 } // namespace kva

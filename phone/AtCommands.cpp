@@ -1,0 +1,58 @@
+#include "AtCommands.h"
+
+namespace kva {
+
+namespace {
+
+// CR, LF, Ctrl-Z, ESC and the rest below 32 (and DEL) would end or cut an AT command.
+QString withoutControls(QString text)
+{
+    for (QChar& c : text)
+        if (c.unicode() < 32 || c.unicode() == 127)
+            c = u' ';
+    return text;
+}
+
+} // namespace
+
+QByteArray probeCommand()
+{
+    return QByteArrayLiteral("AT\r");
+}
+
+QString phoneBookReadCommand(int position)
+{
+    return QStringLiteral("AT+CPBR=%1\r").arg(position);
+}
+
+QString phoneBookWriteCommand(int position, const QString& number, const QString& name)
+{
+    return QStringLiteral("AT+CPBW=%1,\"%2\",,\"%3\"\r").arg(position).arg(withoutControls(number), withoutControls(name));
+}
+
+QString phoneBookDeleteCommand(int position)
+{
+    return QStringLiteral("AT+CPBW=%1\r").arg(position);
+}
+
+QByteArray smsDeleteCommand(int position)
+{
+    return "AT+CMGD=" + QByteArray::number(position) + '\r';
+}
+
+QByteArray smsAnnounceCommand(quint16 tpduLength)
+{
+    return "AT+CMGW=" + QByteArray::number(tpduLength) + '\r';
+}
+
+QByteArray smsPduCommand(const QByteArray& pduText)
+{
+    return pduText + '\x1a';
+}
+
+QString smsReadCommand(int position)
+{
+    return QStringLiteral("AT+CMGR=%1\r").arg(position);
+}
+
+} // namespace kva
