@@ -54,6 +54,11 @@ void showWarning(QWidget* parent, const QString& text)
     show(parent, MessageRecord::Warning, QStringLiteral("Warning"), text);
 }
 
+bool askToGoOn(QWidget* parent, const QString& question)
+{
+    return show(parent, MessageRecord::Question, applicationTitle(), question);
+}
+
 bool confirmOverwrite(QWidget* parent, const QString& fileName)
 {
     if (!QFileInfo::exists(fileName))

@@ -31,6 +31,10 @@ void showRefusal(QWidget* parent, const QString& text);
 // A silent phone: warning box titled "Warning".
 void showWarning(QWidget* parent, const QString& text);
 
+// A question before an action that cannot be undone: warning icon, Yes and No, No as the
+// default, captioned with the application title; true for Yes.
+bool askToGoOn(QWidget* parent, const QString& question);
+
 // "Soubor <name> již existuje, chcete jej přepsat ?" when the file exists; true to go on.
 bool confirmOverwrite(QWidget* parent, const QString& fileName);
 

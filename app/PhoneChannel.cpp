@@ -77,6 +77,7 @@ void PhoneChannel::store(const QByteArray& chunk)
         qCDebug(phoneTrace) << "phone <-" << chunk;
     phoneDialogue().received(chunk);
     state_.LastChunk = fromCp1250(chunk);
+    sinceSend_ += state_.LastChunk;
     if (!state_.LastChunk.isEmpty())
         state_.ReplyBuffer = state_.LastChunk;
     emit chunkStored();
@@ -172,6 +173,7 @@ void PhoneChannel::send(const QByteArray& bytes)
         throw Error(QStringLiteral("POZOR - sériový port není otevřen !"));
     qCDebug(phoneTrace) << "phone ->" << bytes;
     phoneDialogue().sent(bytes);
+    sinceSend_.clear();
     port_.write(bytes);
 }
 
@@ -236,7 +238,22 @@ void PhoneChannel::fail(const QString& message)
 
 void PhoneChannel::fail(std::exception_ptr error)
 {
+    try {
+        std::rethrow_exception(error);
+    } catch (const PhoneSilent& silent) {
+        QWidget* parent = page_ ? page_.data() : window_.data();
+        abort();
+        if (!shutDown_)
+            showWarning(parent, silent.message());
+        return;
+    } catch (...) {
+    }
     fail(messageOf(error));
+}
+
+std::function<QString()> PhoneChannel::confirm(Confirmation confirmation)
+{
+    return [this, c = std::move(confirmation)] { return confirmationFailure(c, sinceSend_); };
 }
 
 void PhoneChannel::shutdown()

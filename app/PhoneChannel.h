@@ -40,6 +40,7 @@
 #include "Exchange.h"
 #include "Scheduler.h"
 #include "SharedState.h"
+#include "WriteAnswer.h"
 
 #include <QByteArray>
 #include <QList>
@@ -116,6 +117,14 @@ public:
     std::function<void()> endIfSilent(QWidget* page, std::function<void()> enableButtons);
     bool probeAnswered() const;
 
+    // A check for the pause after a write command: the text received since the command was
+    // sent must confirm it (see Confirmation); otherwise the exchange stops at that command with
+    // one box naming it and the phone's answer ("POZOR - telefon nekomunikuje !" when the first
+    // command got no answer at all).
+    std::function<QString()> confirm(Confirmation confirmation);
+    // Everything received since the last command was sent.
+    const QString& receivedSinceSend() const { return sinceSend_; }
+
     // Runs `exchange` in the current exchange; an error in one of its steps aborts the
     // exchange and is shown once. False when one is already running.
     bool run(Exchange exchange);
@@ -156,6 +165,7 @@ private:
     bool shutDown_ = false;
     QPointer<QWidget> page_;
     std::function<void()> backToIdle_;
+    QString sinceSend_;
     QList<QPointer<QAbstractButton>> guarded_;
 };
 

@@ -18,6 +18,11 @@ constexpr int AnswerWaitMs = 500;
 // Between the write's two commands, in three steps of the gauge.
 constexpr int WritePauseMs = 500;
 
+QString writtenAt(int position)
+{
+    return QStringLiteral("zápis konfigurace na pozici %1 telefonního seznamu SIM").arg(position);
+}
+
 } // namespace
 
 void TForm5::connectTransfer()
@@ -51,6 +56,8 @@ void TForm5::Timer1Timer()
     state_.ExchangePhase = QStringLiteral("prvni_konfigurak");
     kva::showBusy(VrLabel1, Gauge1);
     Gauge1->setValue(25);
+    // Each command is confirmed by the phone before the exchange goes on: the first at the end
+    // of the pause it already has, the second within one answer wait after it.
     kva::Exchange write;
     write.send(kva::phoneBookWriteCommand(5, StaticText1->text(), QStringLiteral("Setup")))
         .pause(WritePauseMs)
@@ -58,11 +65,14 @@ void TForm5::Timer1Timer()
         .pause(WritePauseMs)
         .then([this] { Gauge1->setValue(75); })
         .pause(WritePauseMs)
+        .check(channel_.confirm({kva::Confirmation::Done, writtenAt(5), true}))
         .then([this] { Gauge1->setValue(100); })
         .send(kva::phoneBookWriteCommand(6, StaticText2->text(), QStringLiteral("Casy")))
+        .await(AnswerWaitMs)
+        .check(channel_.confirm({kva::Confirmation::Done, writtenAt(6)}))
         .then([this] {
             state_.ReplyBuffer = QStringLiteral(" ");
-            kva::showIdle(VrLabel1, Gauge1, QString());
+            kva::showIdle(VrLabel1, Gauge1, kva::confirmedText());
             Povol_tlacitka();
         });
     channel_.continueWith(write);

@@ -11,6 +11,15 @@ QString entryCommand(int position, const Entry& entry)
                                   : kva::phoneBookWriteCommand(position, entry.number, entry.name);
 }
 
+kva::Confirmation entryConfirmation(int position, const Entry& entry, bool first)
+{
+    if (entry.number.isEmpty())
+        return {kva::Confirmation::Deleted,
+                QStringLiteral("vymazání pozice %1 telefonního seznamu SIM").arg(position), first};
+    return {kva::Confirmation::Done,
+            QStringLiteral("zápis čísla %1 na pozici %2 telefonního seznamu SIM").arg(entry.number).arg(position), first};
+}
+
 int entryIndex(int position)
 {
     for (int i = 0; i < EntryCount; ++i)

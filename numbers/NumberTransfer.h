@@ -2,6 +2,7 @@
 // The phone-number window's exchange with the phone as plain data: the commands it sends and
 // the order, gauge values and decoding of the read. The window (Unit6Transfer.cpp) runs them.
 #include "NumberEntries.h"
+#include "WriteAnswer.h"
 
 #include <QString>
 #include <optional>
@@ -20,6 +21,9 @@ constexpr int AnswerWaitMs = 300;
 // What the write sends for one entry: the write command, or the delete command when the
 // number is empty (the name of an entry without a number is not sent).
 QString entryCommand(int position, const Entry& entry);
+// What the phone must answer to entryCommand(): "OK" for a write; "OK" (or "invalid index" for
+// an empty position) for a delete. `first`: the first command of the write.
+kva::Confirmation entryConfirmation(int position, const Entry& entry, bool first);
 
 // Index (0 … 4) of a SIM position among the entries; -1 for other positions.
 int entryIndex(int position);

@@ -114,10 +114,11 @@ void TForm6::startWrite()
         write.send(entryCommand(SimPositions[i], e[i]));
         if (i + 1 < EntryCount)
             write.then([this, i] { Gauge1->setValue(20 * (i + 1)); });
-        write.pause(WritePauseMs);
+        // The phone confirms each command by the end of its pause, or the write stops there.
+        write.pause(WritePauseMs).check(channel_.confirm(entryConfirmation(SimPositions[i], e[i], i == 0)));
     }
     write.then([this] {
-        kva::showIdle(VrLabel1, Gauge1, QString());
+        kva::showIdle(VrLabel1, Gauge1, kva::confirmedText());
         Povol_tlacitka();
     });
     channel_.continueWith(write);

@@ -111,7 +111,13 @@ bool StepRunner::passes(const Step& step)
 {
     if (!step.check)
         return true;
-    const QString failure = step.check();
+    QString failure;
+    try {
+        failure = step.check();
+    } catch (...) {
+        stop(std::current_exception());
+        return false;
+    }
     if (failure.isEmpty())
         return true;
     stop(std::make_exception_ptr(Error(failure)));
@@ -139,7 +145,15 @@ void StepRunner::advance()
             if (leftNs > 0) {
                 task_ = scheduler_->after(int((leftNs + 999999) / 1000000), [this, generation] {
                     task_ = 0;
-                    if (generation == generation_ && passes(steps_[next_ - 1]))
+                    if (generation != generation_)
+                        return;
+                    // A check judges the answer: one still being received is stored first.
+                    if (steps_[next_ - 1].check && afterAnswer)
+                        afterAnswer([this, generation] {
+                            if (generation == generation_ && running_ && passes(steps_[next_ - 1]))
+                                advance();
+                        });
+                    else if (passes(steps_[next_ - 1]))
                         advance();
                 });
                 return;

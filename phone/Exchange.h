@@ -33,8 +33,8 @@ struct Step {
     QByteArray bytes;
     int ms = 0;
     std::function<void()> action;
-    // Examined as a Pause or Await ends: a non-empty text stops the exchange with that text
-    // as its error.
+    // Examined as a Pause or Await ends (after an answer being received has been stored): a
+    // non-empty text stops the exchange with that text as its error, and so does an exception.
     std::function<QString()> check;
 };
 

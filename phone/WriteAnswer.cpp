@@ -102,4 +102,40 @@ QString refusalInWords(const QString& refusal)
     return refusal + QStringLiteral(" (") + QString::fromUtf8(it->second) + u')';
 }
 
+PhoneSilent::PhoneSilent() : Error(QStringLiteral("POZOR - telefon nekomunikuje !")) {}
+
+QString confirmationFailure(const Confirmation& c, const QString& received)
+{
+    const WriteAnswer answer = writeAnswer(received);
+    if (answer.kind == WriteAnswer::Nothing) {
+        if (c.first)
+            throw PhoneSilent();
+        return QStringLiteral("Telefon neodpověděl na %1.").arg(c.what);
+    }
+    if (answer.kind == WriteAnswer::Refused && !(c.expect == Confirmation::Deleted && deleteDone(answer)))
+        return QStringLiteral("Telefon odmítl %1.\nOdpověď telefonu: %2").arg(c.what, refusalInWords(answer.refusal));
+    switch (c.expect) {
+    case Confirmation::Done:
+    case Confirmation::Deleted:
+        return QString();
+    case Confirmation::Prompt:
+        if (answer.kind == WriteAnswer::Prompt)
+            return QString();
+        return QStringLiteral("Telefon nepřijal %1: místo výzvy k zadání zprávy odpověděl OK.").arg(c.what);
+    case Confirmation::Stored:
+        if (answer.kind == WriteAnswer::Prompt)
+            return QStringLiteral("Telefon neodpověděl na %1.").arg(c.what);
+        // A phone that does not name the position cannot be checked further; one that names
+        // another has broken the order the alarm relies on.
+        if (answer.storedAt != 0 && answer.storedAt != c.storedAt)
+            return QStringLiteral("Telefon uložil SMS určenou pro pozici %1 na pozici %2 (pozice %1 nebyla volná).\n"
+                                  "Pořadí zpráv, na kterém alarm závisí, by nesouhlasilo, proto bylo ukládání "
+                                  "zastaveno. Vymažte SMS v telefonu a uložte je znovu.")
+                .arg(c.storedAt)
+                .arg(answer.storedAt);
+        return QString();
+    }
+    return QString();
+}
+
 } // namespace kva

@@ -2,6 +2,8 @@
 // What the phone answered to a write: "OK", the "> " prompt of AT+CMGW, "+CMGW: k", a refusal
 // ("ERROR", "+CME ERROR: n", "+CMS ERROR: n") or nothing yet. Plain functions on the text
 // received since the command was sent (echo included, in any number of pieces).
+#include "KvaError.h"
+
 #include <QString>
 
 namespace kva {
@@ -28,5 +30,30 @@ bool deleteDone(const WriteAnswer& answer);
 // The refusal as the phone gave it, followed by what the common codes mean, in Czech:
 // "+CME ERROR: 20 (paměť SIM je plná)". Unknown codes and "ERROR" stay as they came.
 QString refusalInWords(const QString& refusal);
+
+// What a write command must hear from the phone before the exchange goes on, and how the user
+// is told when it does not.
+struct Confirmation {
+    enum Expect {
+        Done,    // "OK"
+        Deleted, // "OK", or "+CMS ERROR: 321" for a position that was empty already
+        Prompt,  // "> " after an AT+CMGW announcement
+        Stored,  // "+CMGW: <storedAt>" and "OK" after a PDU
+    } expect = Done;
+    QString what;         // the command in words, e.g. "zápis na pozici 3 telefonního seznamu SIM"
+    bool first = false;   // the first command after the start: silence means no phone at all
+    int storedAt = 0;     // Stored: the position the message must go to
+};
+
+// The phone did not answer the first command of a write at all: "POZOR - telefon nekomunikuje !".
+class PhoneSilent : public Error {
+public:
+    PhoneSilent();
+};
+
+// Empty when `received` (everything since the command was sent) confirms the command; else the
+// Czech text of the error box, naming the command and the phone's own answer. Throws
+// PhoneSilent when the first command got no answer.
+QString confirmationFailure(const Confirmation& confirmation, const QString& received);
 
 } // namespace kva

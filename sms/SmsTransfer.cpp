@@ -50,6 +50,21 @@ int gaugeIncrement(int value)
     return std::min(value + 6, 100);
 }
 
+namespace {
+
+// The check at the end of a command's pause: the phone's answer since the command confirms it.
+std::function<QString()> confirmed(PageView* v, Confirmation c)
+{
+    return [v, c = std::move(c)] { return confirmationFailure(c, v->receivedSinceSend()); };
+}
+
+Confirmation deleted(int position)
+{
+    return {Confirmation::Deleted, QStringLiteral("vymazání SMS na pozici %1").arg(position), position == 1};
+}
+
+} // namespace
+
 Exchange storeExchange(const std::array<EncodedSms, PairCount>& pairs, int stepDelayMs, PageView& view)
 {
     // Progress before each delete: 12 × n, except that position 5 keeps the 48 of position 4.
@@ -62,7 +77,10 @@ Exchange storeExchange(const std::array<EncodedSms, PairCount>& pairs, int stepD
         v->setGaugeShown(true);
     });
     for (int n = 1; n <= PairCount; ++n)
-        e.then([v, p = deleteProgress[n - 1]] { v->setGauge(p); }).send(smsDeleteCommand(n)).pause(stepDelayMs);
+        e.then([v, p = deleteProgress[n - 1]] { v->setGauge(p); })
+            .send(smsDeleteCommand(n))
+            .pause(stepDelayMs)
+            .check(confirmed(v, deleted(n)));
     e.then([v] {
         v->setStatus(QStringLiteral(" "));
         v->setGauge(0);
@@ -75,16 +93,23 @@ Exchange storeExchange(const std::array<EncodedSms, PairCount>& pairs, int stepD
             e.then([v] { v->setGauge(12); });
         else
             e.then(increment);
-        e.send(smsAnnounceCommand(pairs[i].tpduLength)).pause(stepDelayMs);
+        const QString what = QStringLiteral("uložení SMS pro pozici %1").arg(i + 1);
+        e.send(smsAnnounceCommand(pairs[i].tpduLength))
+            .pause(stepDelayMs)
+            .check(confirmed(v, {Confirmation::Prompt, what}));
         if (i == PairCount - 1)
             e.then([v] { v->setGauge(100); });
         else
             e.then(increment);
-        e.send(smsPduCommand(pairs[i].pduText)).pause(stepDelayMs);
+        // After the nine deletes the phone must take the lowest free position: the order of the
+        // messages is what the alarm relies on.
+        e.send(smsPduCommand(pairs[i].pduText))
+            .pause(stepDelayMs)
+            .check(confirmed(v, {Confirmation::Stored, what, false, i + 1}));
     }
     e.then([v] {
         v->setGaugeShown(false);
-        v->setStatus(QStringLiteral(" "));
+        v->setStatus(QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
     });
     return e;
 }
@@ -99,10 +124,14 @@ Exchange deleteExchange(int stepDelayMs, PageView& view)
         v->setGauge(3);
     });
     for (int n = 1; n <= PairCount; ++n)
-        e.send(smsDeleteCommand(n)).pause(stepDelayMs).then([v, n] { v->setGauge(n < PairCount ? 12 * n : 100); });
+        e.send(smsDeleteCommand(n))
+            .pause(stepDelayMs)
+            .check(confirmed(v, deleted(n)))
+            .then([v, n] { v->setGauge(n < PairCount ? 12 * n : 100); });
+    // The fields are emptied only once the phone has confirmed all nine deletes.
     e.then([v] {
         v->setGaugeShown(false);
-        v->setStatus(QStringLiteral(" "));
+        v->setStatus(QStringLiteral("Vymazáno, telefon potvrdil všechna vymazání"));
         v->setGauge(0);
         v->clearFields();
     });

@@ -5,6 +5,7 @@
 #include "Exchange.h"
 #include "SmsEncoding.h"
 #include "SmsSet.h"
+#include "WriteAnswer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -49,14 +50,17 @@ public:
     virtual int gauge() const = 0;
     virtual void clearReply() = 0;  // ReplyBuffer := " "
     virtual void clearFields() = 0; // all eighteen number and text fields emptied
+    virtual const QString& receivedSinceSend() const = 0; // the phone's answer to the last command
 };
 
 // The store after its checks: nine deletes, then the nine encoded pairs in position order, each
 // announced with its length and followed by its PDU; `stepDelayMs` after every command and once
-// between the deletes and the first announcement. Ends with the gauge hidden and the status " ".
+// between the deletes and the first announcement. The phone confirms every command by the end
+// of its pause, or the store stops there. Ends with the gauge hidden and the status saying that
+// everything was confirmed.
 Exchange storeExchange(const std::array<EncodedSms, PairCount>& pairs, int stepDelayMs, PageView& view);
-// The delete after its port check: positions 1 to 9, `stepDelayMs` after each, then the fields
-// cleared, the gauge hidden and the status " ".
+// The delete after its port check: positions 1 to 9, `stepDelayMs` after each, each confirmed
+// by the phone; then the fields cleared, the gauge hidden and the status saying so.
 Exchange deleteExchange(int stepDelayMs, PageView& view);
 
 } // namespace kva::sms

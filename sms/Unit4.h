@@ -117,7 +117,7 @@ private:
     void backToIdle();      // status " ", gauge hidden, the five buttons enabled
     void clearPairFields(); // the eighteen number and text fields emptied
     void showReadAnswer(int pairIndex, const QString& pdu);
-    void startExchange(kva::Exchange exchange, bool refuseClosed);
+    void startExchange(kva::Exchange exchange);
     // What the store and the delete show (kva::sms::PageView).
     void setStatus(const QString& text) override;
     void setGaugeShown(bool shown) override;
@@ -125,6 +125,7 @@ private:
     int gauge() const override;
     void clearReply() override;
     void clearFields() override;
+    const QString& receivedSinceSend() const override;
     // Marks on the texts, each text's preview line in the row under it, and the replace button
     // under the last row (Unit4Preview.cpp).
     void addTextMarks(QGridLayout* rows);

@@ -91,12 +91,15 @@ void TForm4::clearFields()
     clearPairFields();
 }
 
-// Runs `exchange` for this page after the buttons are disabled (`refuseClosed`: a closed port
-// is refused with its box; otherwise nothing happens).
-void TForm4::startExchange(kva::Exchange exchange, bool refuseClosed)
+const QString& TForm4::receivedSinceSend() const
 {
-    if (!refuseClosed && !channel_.isOpen())
-        return;
+    return channel_.receivedSinceSend();
+}
+
+// Runs `exchange` for this page after the buttons are disabled (a closed port is refused with
+// its box).
+void TForm4::startExchange(kva::Exchange exchange)
+{
     kva::Exchange e;
     e.then([this] {
         state_.ReplyBuffer = Blank;
@@ -127,13 +130,20 @@ void TForm4::Button3Click()
         }
         channel_.continueWith(storeExchange(encoded, StepDelay, *this));
     });
-    startExchange(std::move(store), true);
+    startExchange(std::move(store));
 }
 
 void TForm4::Button4Click()
 {
     StepDelay = WriteStepDelayMs;
-    startExchange(deleteExchange(StepDelay, *this), false);
+    // Refused like the other buttons when the port is closed; the texts on the page go too, so
+    // the user is asked first.
+    if (channel_.refuseIfClosed(this))
+        return;
+    if (!channel_.busy() && !kva::askToGoOn(this, QStringLiteral("Opravdu vymazat SMS na pozicích 1 až 9 v telefonu? "
+                                             "Texty na této stránce budou také vymazány.")))
+        return;
+    startExchange(deleteExchange(StepDelay, *this));
 }
 
 void TForm4::Button1Click()
@@ -141,10 +151,11 @@ void TForm4::Button1Click()
     kva::Exchange read;
     read.then([this] { state_.ExchangeStep = ProbeStep; })
         .send(kva::probeCommand())
-        .then([this] { clearPairFields(); })
         .await(ReadTimerMs)
         .then([this] { Timer1Timer(); })
         .then(channel_.endIfSilent(this, [this] { setActionButtonsEnabled(true); }))
+        // Emptied only once the phone has answered: a silent phone leaves the user's texts.
+        .then([this] { clearPairFields(); })
         .pause(ProbePauseMs);
     for (const ReadStep& step : readSteps()) {
         read.send(kva::smsReadCommand(step.position));
@@ -159,7 +170,7 @@ void TForm4::Button1Click()
         if (step.next != 0)
             read.pause(ReadStepDelayMs);
     }
-    startExchange(std::move(read), true);
+    startExchange(std::move(read));
 }
 
 void TForm4::showReadAnswer(int pairIndex, const QString& pdu)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace kva;
 using namespace kva::sms;
@@ -37,7 +38,21 @@ struct View : PageView {
     int gauge() const override { return value; }
     void clearReply() override { reply = QStringLiteral(" "); }
     void clearFields() override { fieldsCleared = true; }
+    const QString& receivedSinceSend() const override { return received; }
+    QString received;
 };
+
+// A phone on the other end: what it answers to each command (a good phone by default).
+using Phone = std::function<QString(const QByteArray& command, int storedSoFar)>;
+
+QString goodPhone(const QByteArray& command, int storedSoFar)
+{
+    if (command.startsWith("AT+CMGW="))
+        return QStringLiteral("\r\n> ");
+    if (command.endsWith('\x1a'))
+        return QStringLiteral("\r\n+CMGW: %1\r\n\r\nOK\r\n").arg(storedSoFar + 1);
+    return QStringLiteral("\r\nOK\r\n");
+}
 
 struct Played {
     kva::ManualClock clock;
@@ -46,16 +61,33 @@ struct Played {
     QList<int> gaugeAtSend;
     QList<qint64> sentAt;
     bool allSentWithGaugeShown = true;
+    bool finished = false;
+    QString error;    // the box text when the exchange stopped
+    bool silent = false;
 
     template <class Build>
-    explicit Played(Build build)
+    explicit Played(Build build, Phone phone = goodPhone)
     {
-        kva::StepRunner runner(clock, [this](const QByteArray& b) {
+        int stored = 0;
+        kva::StepRunner runner(clock, [&, this](const QByteArray& b) {
             sent << b;
             gaugeAtSend << view.value;
             sentAt << clock.nowMs();
             allSentWithGaugeShown = allSentWithGaugeShown && view.shown;
+            view.received = QString::fromLatin1(b) + phone(b, stored);
+            if (view.received.contains(u"+CMGW:"))
+                ++stored;
         });
+        runner.onFinished = [this] { finished = true; };
+        runner.onError = [this](std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const kva::PhoneSilent&) {
+                silent = true;
+            } catch (const kva::Error& err) {
+                error = err.message();
+            }
+        };
         runner.start(build(view));
         clock.runUntilIdle();
     }
@@ -180,7 +212,9 @@ TEST(SmsTransfer, StoreDeletesNineThenWritesNineWithTheirProgressAndPauses)
     EXPECT_EQ(run.gaugeAtSend, (QList<int>{12, 24, 36, 48, 48, 60, 72, 84, 96,              // deletes
                                            12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78,  // pairs 1-6
                                            84, 90, 96, 100, 100, 100}));                   // pairs 7-9
-    EXPECT_EQ(run.view.statuses, (QStringList{"Mažu pozice na SIM", " ", "Ukládám na pozice na SIM", " "}));
+    EXPECT_EQ(run.view.statuses,
+              (QStringList{"Mažu pozice na SIM", " ", "Ukládám na pozice na SIM", "Uloženo, telefon potvrdil všechny zápisy"}));
+    EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.allSentWithGaugeShown);
     EXPECT_FALSE(run.view.shown);
     EXPECT_EQ(run.view.reply, QStringLiteral(" "));
@@ -196,9 +230,87 @@ TEST(SmsTransfer, DeleteGoesThroughNinePositionsFromThreeToAHundred)
     EXPECT_EQ(run.sent, expected);
     EXPECT_EQ(run.gaugeAtSend, (QList<int>{3, 12, 24, 36, 48, 60, 72, 84, 96}));
     EXPECT_EQ(run.clock.nowMs(), 9000);
-    EXPECT_EQ(run.view.statuses, (QStringList{"Mažu pozice na SIM", " "}));
+    EXPECT_EQ(run.view.statuses, (QStringList{"Mažu pozice na SIM", "Vymazáno, telefon potvrdil všechna vymazání"}));
     EXPECT_TRUE(run.view.fieldsCleared);
     EXPECT_FALSE(run.view.shown);
     EXPECT_EQ(run.view.value, 0);
     EXPECT_EQ(run.view.reply, QStringLiteral("x")); // the window resets it before the delete
+}
+
+TEST(SmsTransfer, EachRefusalStopsTheStoreAtItsCommand)
+{
+    const auto encoded = encodeSet(Centre, initialSet());
+    const auto store = [&](View& v) { return storeExchange(encoded, 1000, v); };
+    const auto answering = [](const char* prefix, const char* answer) {
+        return [=](const QByteArray& command, int stored) {
+            return command.startsWith(prefix) ? QString::fromLatin1(answer) : goodPhone(command, stored);
+        };
+    };
+
+    // No answer at all to the first delete: the phone is not there; one second, not 28.
+    const Played dead(store, [](const QByteArray&, int) { return QString(); });
+    EXPECT_TRUE(dead.silent);
+    EXPECT_EQ(dead.sent, QList<QByteArray>{"AT+CMGD=1\r"});
+    EXPECT_EQ(dead.clock.nowMs(), 1000);
+
+    // An empty position is deleted already, whichever way the phone says it.
+    const Played empty(store, answering("AT+CMGD=4", "\r\n+CMS ERROR: 321\r\n"));
+    EXPECT_TRUE(empty.finished);
+    EXPECT_EQ(empty.sent.size(), 27);
+
+    const Played busy(store, answering("AT+CMGD=4", "\r\n+CMS ERROR: 314\r\n"));
+    EXPECT_EQ(busy.sent.size(), 4);
+    EXPECT_EQ(busy.error, QStringLiteral("Telefon odmítl vymazání SMS na pozici 4.\n"
+                                         "Odpověď telefonu: +CMS ERROR: 314 (SIM je zaneprázdněna)"));
+
+    // A phone in text mode refuses the announcement; nothing after it is sent.
+    const Played textMode(store, answering("AT+CMGW=", "\r\n+CMS ERROR: 305\r\n"));
+    EXPECT_EQ(textMode.sent.size(), 10);
+    EXPECT_EQ(textMode.sent.last(), QByteArray("AT+CMGW=17\r"));
+    EXPECT_EQ(textMode.error, QStringLiteral("Telefon odmítl uložení SMS pro pozici 1.\n"
+                                             "Odpověď telefonu: +CMS ERROR: 305 (telefon není v režimu PDU)"));
+
+    // The SIM fills up at the third message.
+    const Played full(store, [](const QByteArray& command, int stored) {
+        return command.endsWith('\x1a') && stored == 2 ? QStringLiteral("\r\n+CMS ERROR: 322\r\n")
+                                                        : goodPhone(command, stored);
+    });
+    EXPECT_EQ(full.sent.size(), 9 + 6);
+    EXPECT_TRUE(full.error.startsWith(QStringLiteral("Telefon odmítl uložení SMS pro pozici 3.")));
+    EXPECT_TRUE(full.error.endsWith(QStringLiteral("+CMS ERROR: 322 (paměť SIM je plná)")));
+
+    // The phone stores the first message elsewhere than position 1: the order is broken.
+    const Played moved(store, [](const QByteArray& command, int stored) {
+        return command.endsWith('\x1a') ? QStringLiteral("\r\n+CMGW: %1\r\n\r\nOK\r\n").arg(stored + 12)
+                                         : goodPhone(command, stored);
+    });
+    EXPECT_EQ(moved.sent.size(), 11);
+    EXPECT_TRUE(moved.error.startsWith(QStringLiteral("Telefon uložil SMS určenou pro pozici 1 na pozici 12")));
+
+    // A phone that stops answering half-way.
+    const Played mute(store, [](const QByteArray& command, int stored) {
+        return stored < 5 ? goodPhone(command, stored) : QString();
+    });
+    EXPECT_EQ(mute.sent.size(), 9 + 11);
+    EXPECT_EQ(mute.error, QStringLiteral("Telefon neodpověděl na uložení SMS pro pozici 6."));
+    for (const Played* p : {&busy, &textMode, &full, &moved, &mute}) {
+        EXPECT_FALSE(p->finished);
+        EXPECT_FALSE(p->view.fieldsCleared);
+    }
+}
+
+TEST(SmsTransfer, TheDeleteEmptiesTheFieldsOnlyWhenAllNineWereConfirmed)
+{
+    const Played refused([](View& v) { return deleteExchange(1000, v); },
+                         [](const QByteArray& command, int stored) {
+                             return command == "AT+CMGD=7\r" ? QStringLiteral("\r\nERROR\r\n") : goodPhone(command, stored);
+                         });
+    EXPECT_EQ(refused.sent.size(), 7);
+    EXPECT_EQ(refused.error, QStringLiteral("Telefon odmítl vymazání SMS na pozici 7.\nOdpověď telefonu: ERROR"));
+    EXPECT_FALSE(refused.view.fieldsCleared);
+
+    const Played dead([](View& v) { return deleteExchange(1000, v); }, [](const QByteArray&, int) { return QString(); });
+    EXPECT_TRUE(dead.silent);
+    EXPECT_EQ(dead.sent.size(), 1);
+    EXPECT_FALSE(dead.view.fieldsCleared);
 }
