@@ -31,10 +31,10 @@ protected:
     }
     // Clicks "Načíst konfiguraci z telefonu" and waits for the read to end; its duration.
     qint64 read() { return clickAndWait(page->Button1, 4000); }
-    void expectIdle()
+    void expectIdle(const QString& status = QString())
     {
         EXPECT_FALSE(form->channel().busy());
-        EXPECT_TRUE(page->VrLabel1->text().isEmpty());
+        EXPECT_EQ(page->VrLabel1->text(), status);
         EXPECT_TRUE(page->Gauge1->isHidden());
         for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->BitBtn4, page->Button1})
             EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
@@ -88,7 +88,7 @@ TEST_F(ConfigTransfer, WriteSendsProbeThenBothShownNumbersOneAndAHalfSecondsApar
     EXPECT_EQ(gauge, (QList<int>{25, 50, 75, 100}));
     EXPECT_TRUE(workingShown);
     EXPECT_EQ(form->ExchangePhase, QStringLiteral("prvni_konfigurak"));
-    expectIdle();
+    expectIdle(QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
     // The phone stored both entries.
     EXPECT_TRUE(QTest::qWaitFor([&] { return phone.state().contains("pb 6 145 +000000090000 Casy"); }, 1000));
@@ -372,10 +372,13 @@ TEST_F(ConfigTransfer, ATimesNumberWithANonDigitEndsTheReadWithOneError)
     EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011")); // position 5 was read
     EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092x10"));
     expectIdle();
-    // The next exchange runs normally.
+    // The next exchange runs normally, and the phone's refusal of the "x" it writes is reported.
     shown.clear();
     page->BitBtn3->click();
     ASSERT_TRUE(waitIdle());
-    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_EQ(shown, QStringList{"Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Telefon odmítl zápis "
+                                 "konfigurace na pozici 6 telefonního seznamu SIM.\nOdpověď telefonu: +CME ERROR: "
+                                 "27 (neplatné znaky v čísle)"});
     EXPECT_TRUE(phone.waitForReceived("\"Casy\"\r", 2000));
+    expectIdle();
 }

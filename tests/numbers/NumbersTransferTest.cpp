@@ -42,10 +42,10 @@ protected:
     }
     // Clicks "Načíst telefonní čísla z telefonu" and waits for the read to end; its duration.
     qint64 read() { return clickAndWait(page->Button1, 4000); }
-    void expectIdle()
+    void expectIdle(const QString& status = QString())
     {
         EXPECT_FALSE(form->channel().busy());
-        EXPECT_TRUE(page->VrLabel1->text().isEmpty());
+        EXPECT_EQ(page->VrLabel1->text(), status);
         EXPECT_TRUE(page->Gauge1->isHidden());
         for (QPushButton* b : {page->BitBtn1, page->BitBtn2, page->BitBtn3, page->Button1, page->Button2})
             EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
@@ -106,7 +106,7 @@ TEST_F(NumbersTransfer, WriteOfTheStartupEntriesSendsFiveCommandsOneAndAHalfSeco
     EXPECT_TRUE(workingShown);
     EXPECT_TRUE(buttonsOff);
     EXPECT_EQ(form->ExchangeStep, 10);
-    expectIdle();
+    expectIdle(QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
     EXPECT_EQ(page->VrStrEdit3->text(), QStringLiteral("+420777000999")); // the edit itself stays
     // The phone stored position 1 and cleared 2 and 7; 5 is not this window's.
@@ -302,4 +302,19 @@ TEST_F(NumbersTransfer, PhoneVanishingMidWriteEndsItWithOneError)
     ASSERT_EQ(shown.size(), 1) << shown.join(u'\n').toStdString();
     std::cout << "[ shown    ] " << shown[0].toStdString() << "\n";
     EXPECT_EQ(page->entries(), initialEntries());
+}
+
+TEST_F(NumbersTransfer, ARefusedWriteStopsAtItsPositionWithTheAnswerNamed)
+{
+    startPhone({"--reply", "AT+CPBW=2", "\\r\\n+CME ERROR: 20\\r\\n"});
+    openWindow();
+    page->Button2->click();
+    ASSERT_TRUE(waitIdle(6000));
+    QTest::qWait(1700); // the next command would be due by now
+    EXPECT_EQ(phone.receivedCommands(),
+              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r"}));
+    EXPECT_EQ(shown, QStringList{"Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Telefon odmítl vymazání "
+                                 "pozice 2 telefonního seznamu SIM.\nOdpověď telefonu: +CME ERROR: 20 (paměť SIM je plná)"});
+    EXPECT_EQ(page->entries(), initialEntries());
+    expectIdle();
 }

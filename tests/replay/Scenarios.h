@@ -122,7 +122,10 @@ inline QList<Scenario> scenarios(QWidget*& page)
          QStringLiteral("+420603123456/Priklad|/|/|/|+420603777777/Udržení")},
         {"sms-store", {}, {}, smsStore.first, smsStore.second, storeTimes, {}, {}},
         {"sms-read", {}, simSms, smsRead.first, smsRead.second, smsReadTimes, {}, shows(readBack)},
-        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, every(0, 1000, 9), {}, {}},
+        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, every(0, 1000, 9),
+         {QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Opravdu vymazat SMS na pozicích 1 "
+                         "až 9 v telefonu? Texty na této stránce budou také vymazány.")},
+         {}},
         {"silent-phone", {"--silent"}, simNumbers, numbersRead.first, numbersRead.second, {0}, silent, {}},
         {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second, {0}, silent, {}},
         // The "OK" to the probe comes 400 ms after the echo: it is being received when the

@@ -40,10 +40,10 @@ protected:
     }
     // Clicks "Načti SMS z telefonu" and waits for the read to end; its duration.
     qint64 read() { return clickAndWait(page->Button1, 15000); }
-    void expectIdle()
+    void expectIdle(const QString& status = QString())
     {
         EXPECT_FALSE(form->channel().busy());
-        EXPECT_EQ(page->VrLabel1->text().trimmed(), QString());
+        EXPECT_EQ(page->VrLabel1->text().trimmed(), status);
         EXPECT_TRUE(page->Gauge1->isHidden());
         for (QPushButton* b : buttons())
             EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();

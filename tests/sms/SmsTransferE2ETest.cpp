@@ -1,5 +1,6 @@
 // Read, delete and the failure cases of the SMS page against the simulated phone (the store of
 // the initial fields is in SmsStoreTest.cpp).
+#include "MessageBoxes.h"
 #include "PhoneReply.h"
 #include "SmsPhoneFixture.h"
 
@@ -84,7 +85,7 @@ TEST_F(SmsPhone, ReadTakesEachPairFromTheAnswerToItsOwnCommandOnly)
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }
 
-TEST_F(SmsPhone, SilentPhoneOrEchoOffFailsTheProbeWithTheFieldsCleared)
+TEST_F(SmsPhone, SilentPhoneOrEchoOffFailsTheProbeAndKeepsTheFields)
 {
     for (const QString& option : {QStringLiteral("--silent"), QStringLiteral("--no-echo")}) {
         SCOPED_TRACE(option.toStdString());
@@ -94,7 +95,7 @@ TEST_F(SmsPhone, SilentPhoneOrEchoOffFailsTheProbeWithTheFieldsCleared)
         const qint64 took = read();
         EXPECT_EQ(phone.received(), QByteArray("AT\r"));
         EXPECT_EQ(shown, QStringList{"Warning|POZOR - telefon nekomunikuje !"});
-        EXPECT_EQ(page->smsSet(), SmsSet{});
+        EXPECT_EQ(page->smsSet(), initialSet()); // emptied only once the phone answers
         EXPECT_EQ(form->ExchangeStep, 18);
         EXPECT_LT(took, 1300); // ends at the probe step, not after a read
         expectIdle();
@@ -102,14 +103,14 @@ TEST_F(SmsPhone, SilentPhoneOrEchoOffFailsTheProbeWithTheFieldsCleared)
     }
 }
 
-TEST_F(SmsPhone, ClosedPortRefusesStoreAndReadAndTheDeleteIsSilent)
+TEST_F(SmsPhone, ClosedPortRefusesStoreReadAndDelete)
 {
     startPhone();
     openWindow(false);
     page->Button3->click();
     page->Button1->click();
     page->Button4->click();
-    EXPECT_EQ(shown, QStringList(2, QStringLiteral("Error|POZOR - sériový port není otevřen !")));
+    EXPECT_EQ(shown, QStringList(3, QStringLiteral("Error|POZOR - sériový port není otevřen !")));
     // Numbers are checked before the port.
     shown.clear();
     page->VrStrEdit13->setText(QStringLiteral("+42060312345"));
@@ -134,6 +135,11 @@ TEST_F(SmsPhone, ClosedPortRefusesStoreAndReadAndTheDeleteIsSilent)
     EXPECT_EQ(phone.received(), QByteArray());
     expectIdle();
 }
+
+const QString Deleted = QStringLiteral("Vymazáno, telefon potvrdil všechna vymazání");
+const QString DeleteQuestion = QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Opravdu vymazat "
+                                              "SMS na pozicích 1 až 9 v telefonu? Texty na této stránce budou také "
+                                              "vymazány.");
 
 TEST_F(SmsPhone, DeleteClearsPositionsOneToNineAndTheFields)
 {
@@ -165,11 +171,11 @@ TEST_F(SmsPhone, DeleteClearsPositionsOneToNineAndTheFields)
     EXPECT_EQ(progress, (QStringList{"3 Mažu pozice na SIM", "12 Mažu pozice na SIM", "24 Mažu pozice na SIM",
                                      "36 Mažu pozice na SIM", "48 Mažu pozice na SIM", "60 Mažu pozice na SIM",
                                      "72 Mažu pozice na SIM", "84 Mažu pozice na SIM", "96 Mažu pozice na SIM",
-                                     "100 Mažu pozice na SIM", "0  "}));
+                                     "100 Mažu pozice na SIM", "0 " + Deleted}));
     EXPECT_EQ(page->smsSet(), SmsSet{});
     EXPECT_EQ(page->VrStrEdit19->text(), QStringLiteral("+420603052000"));
-    expectIdle();
-    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    expectIdle(Deleted);
+    EXPECT_EQ(shown, QStringList{DeleteQuestion});
     const QList<qint64> at = receivedTimes("AT+CMGD=");
     ASSERT_EQ(at.size(), 9);
     for (int i = 1; i < at.size(); ++i) { // counted from the start: a late one does not delay the rest
@@ -221,4 +227,31 @@ TEST_F(SmsPhone, ClosingTheWindowDuringAStoreSendsNothingMore)
     EXPECT_EQ(phone.received(), QByteArray("AT+CMGD=1\r"));
     EXPECT_FALSE(form->channel().busy());
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(SmsPhone, ARefusedDeleteStopsTheStoreThereAndKeepsTheFields)
+{
+    startPhone({"--reply", "AT+CMGD=2", "\\r\\n+CMS ERROR: 314\\r\\n"});
+    openWindow();
+    page->Button3->click();
+    ASSERT_TRUE(waitIdle(8000));
+    QTest::qWait(1200); // nothing further goes out
+    EXPECT_EQ(phone.received(), QByteArray("AT+CMGD=1\rAT+CMGD=2\r"));
+    EXPECT_EQ(shown, QStringList{"Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Telefon odmítl vymazání "
+                                 "SMS na pozici 2.\nOdpověď telefonu: +CMS ERROR: 314 (SIM je zaneprázdněna)"});
+    EXPECT_EQ(page->smsSet(), initialSet());
+    expectIdle();
+
+    // Saying No to the delete question sends nothing and keeps the texts.
+    shown.clear();
+    kva::setMessageHook([&](const kva::MessageRecord& m) {
+        shown << m.title + u'|' + m.text;
+        return false;
+    });
+    page->Button4->click();
+    EXPECT_EQ(shown, QStringList{DeleteQuestion});
+    QTest::qWait(300);
+    EXPECT_EQ(phone.received(), QByteArray("AT+CMGD=1\rAT+CMGD=2\r"));
+    EXPECT_EQ(page->smsSet(), initialSet());
+    expectIdle();
 }
