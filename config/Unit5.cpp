@@ -1,5 +1,6 @@
 #include "Unit5.h"
 
+#include "CaptionedValue.h"
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "alarm1.h"
@@ -334,9 +335,7 @@ QWidget* TForm5::buildNumberBox(const QString& caption, QLabel* number)
     auto* box = new QWidget;
     auto* title = new QLabel(caption);
     title->setWordWrap(true);
-    // Screen readers name the number by its caption, not by the digits alone.
-    title->setBuddy(number);
-    number->setAccessibleName(caption);
+    kva::nameByCaption(number, title);
     number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     number->setTextFormat(Qt::PlainText); // a loaded line is shown as it is, never as markup
     number->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -365,7 +365,7 @@ TEST_F(ConfigWindow, BadFilesShowAnErrorAndTheWindowStaysUsable)
     EXPECT_EQ(times(), QStringLiteral("+000000000000"));
 }
 
-// A screen reader names each generated number by its caption; the caption is its label.
+// A screen reader names each generated number by its caption (its label) and reads the number.
 TEST_F(ConfigWindow, GeneratedNumbersAreNamedByTheirCaptions)
 {
     const std::pair<QLabel*, QString> numbers[] = {
@@ -376,6 +376,8 @@ TEST_F(ConfigWindow, GeneratedNumbersAreNamedByTheirCaptions)
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(number);
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(a->text(QAccessible::Name), caption);
+        EXPECT_EQ(a->text(QAccessible::Description), number->text()) << "the number itself is read too";
+        EXPECT_EQ(a->role(), QAccessible::StaticText);
         const auto labels = a->relations(QAccessible::Label);
         ASSERT_EQ(labels.size(), 1);
         EXPECT_EQ(labels.front().first->text(QAccessible::Name), caption);
