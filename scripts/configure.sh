@@ -8,7 +8,10 @@ cd "$(dirname "$0")/.."
 tree=$1
 shift
 settings=("$@")
-command -v ccache >/dev/null && settings+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# ccache with paths relative to the checkout and without the build folder in the hash (it is,
+# by default, with -g), so other clones and work trees of the project hit the same cache.
+command -v ccache >/dev/null &&
+  settings+=("-DCMAKE_CXX_COMPILER_LAUNCHER=env;CCACHE_BASEDIR=$PWD;CCACHE_NOHASHDIR=true;ccache")
 
 needed=false
 if [ ! -f "$tree/CMakeCache.txt" ]; then
