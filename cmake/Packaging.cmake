@@ -9,6 +9,7 @@ set(CPACK_PACKAGE_DESCRIPTION
   "Sets the options, times, phone numbers and SMS texts of the KVA271 GSM alarm and writes them\n\
 to the SIM card of a mobile phone on a serial port, or shows the two numbers to type into the\n\
 phone by hand. The user interface is in Czech.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

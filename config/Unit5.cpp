@@ -1,7 +1,7 @@
 #include "Unit5.h"
 
+#include "CaptionedValue.h"
 #include "PhoneChannel.h"
-
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 
@@ -325,6 +325,7 @@ QWidget* TForm5::buildNumberBox(const QString& caption, QLabel* number)
     auto* box = new QWidget;
     auto* title = new QLabel(caption);
     title->setWordWrap(true);
+    kva::nameByCaption(number, title);
     number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     number->setTextFormat(Qt::PlainText); // a loaded line is shown as it is, never as markup
     number->setTextInteractionFlags(Qt::TextSelectableByMouse);

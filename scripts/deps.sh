@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, only when some are missing.
+# Installs the Debian packages that are missing, and only those.
+#   scripts/deps.sh          what building and running the program (and ./run --demo) needs
+#   scripts/deps.sh --test   that and what the tests, benchmarks, fuzzing and tools need (./test)
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config ccache
+# The program and the simulated phone: a compiler, CMake, Qt 6 Widgets, libjpeg and a font.
+run_packages=(
+  build-essential cmake
   qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
   fonts-dejavu-core
-  clang libclang-rt-14-dev clang-tidy
-  appstream desktop-file-utils
+)
+# Tests (GoogleTest, Qt Test), benchmarks, the libFuzzer and sanitizer builds (clang), clang-tidy,
+# the desktop-file and AppStream checks, the package check (CPack's dependency step runs `file`).
+test_packages=(
+  ccache
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev clang-tidy python3
+  appstream desktop-file-utils file
   qt6-serialport-dev
 )
+
+packages=("${run_packages[@]}")
+case "${1:-}" in
+  --test) packages+=("${test_packages[@]}") ;;
+  "") ;;
+  *) echo "usage: scripts/deps.sh [--test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -10,12 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-if [ ! -f build-fuzz/CMakeCache.txt ]; then
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVA_FUZZ=ON \
-    -DKVA_BUILD_TESTS=OFF -DKVA_BUILD_BENCH=OFF -DKVA_WERROR=ON "${launcher[@]}" >/dev/null
-fi
+CC=clang CXX=clang++ scripts/configure.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVA_FUZZ=ON \
+  -DKVA_BUILD_TESTS=OFF -DKVA_BUILD_BENCH=OFF -DKVA_SANITIZE= -DKVA_WERROR=ON
 cmake --build build-fuzz --target fuzz_all -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 # A smaller quarantine than AddressSanitizer's 256 MB keeps long runs under the memory limit.

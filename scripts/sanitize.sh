@@ -2,12 +2,8 @@
 # Builds every test with AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/ and runs them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-if [ ! -f build-asan/CMakeCache.txt ]; then
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKVA_SANITIZE=address -DKVA_BUILD_BENCH=OFF \
-    -DKVA_WERROR=ON "${launcher[@]}" >/dev/null
-fi
+scripts/configure.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKVA_SANITIZE=address -DKVA_BUILD_TESTS=ON \
+  -DKVA_BUILD_BENCH=OFF -DKVA_FUZZ=OFF -DKVA_WERROR=ON
 cmake --build build-asan -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -3,12 +3,8 @@
 # Exits non-zero on a failed test or any reported data race or lock-order problem.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-if [ ! -f build-tsan/CMakeCache.txt ]; then
-  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVA_SANITIZE=thread \
-    -DKVA_BUILD_BENCH=OFF -DKVA_WERROR=ON "${launcher[@]}" "$@" >/dev/null
-fi
+scripts/configure.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVA_SANITIZE=thread -DKVA_BUILD_TESTS=ON \
+  -DKVA_BUILD_BENCH=OFF -DKVA_FUZZ=OFF -DKVA_WERROR=ON "$@"
 cmake --build build-tsan --target test_serial test_serial_faults -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/sanitizers/tsan.supp ${TSAN_OPTIONS:-}"

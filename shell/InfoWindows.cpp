@@ -7,15 +7,25 @@
 #include <QAction>
 
 namespace kva {
+namespace {
 
-InfoWindows createInfoWindows(TForm1& mainWindow)
+template <class Window>
+void showOnChoice(TForm1& mainWindow, QAction* item)
 {
-    InfoWindows windows;
-    windows.help = new TForm3(&mainWindow);
-    windows.about = new TForm2(&mainWindow);
-    QObject::connect(mainWindow.Napoveda1, &QAction::triggered, windows.help, &TForm3::showAndRaise);
-    QObject::connect(mainWindow.Oaplikaci2, &QAction::triggered, windows.about, &TForm2::showAndRaise);
-    return windows;
+    QObject::connect(item, &QAction::triggered, &mainWindow, [&mainWindow] {
+        auto* window = mainWindow.findChild<Window*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!window)
+            window = new Window(&mainWindow);
+        window->showAndRaise();
+    });
+}
+
+} // namespace
+
+void createInfoWindows(TForm1& mainWindow)
+{
+    showOnChoice<TForm3>(mainWindow, mainWindow.Napoveda1);
+    showOnChoice<TForm2>(mainWindow, mainWindow.Oaplikaci2);
 }
 
 } // namespace kva

@@ -1,18 +1,14 @@
 #pragma once
 
 class TForm1;
-class TForm2;
-class TForm3;
 
 namespace kva {
 
-struct InfoWindows {
-    TForm2* about = nullptr;
-    TForm3* help = nullptr;
-};
-
-// Creates the about and help windows, hidden and owned by the main window for the whole run, and
-// ties them to the menu items "O aplikaci" and "Nápověda".
-InfoWindows createInfoWindows(TForm1& mainWindow);
+// Ties the menu items "Nápověda" and "O aplikaci" to the help and about windows. Each window is
+// created, hidden, the first time its item is chosen (nothing of it is seen before), then shown,
+// and kept for the whole run, owned by the main window: choosing the item again shows the same
+// window in front, with whatever was typed into the help still there. Start-up does not pay for
+// the logo and the help text.
+void createInfoWindows(TForm1& mainWindow);
 
 } // namespace kva

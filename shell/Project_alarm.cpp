@@ -1,4 +1,5 @@
 #include "AppTexts.h"
+#include "FirstFrame.h"
 #include "InfoWindows.h"
 #include "KvaResources.h"
 #include "TerminationSignals.h"
@@ -13,7 +14,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kva271-config"));
-    QApplication::setWindowIcon(kva::applicationIcon());
     // Lets the desktop match the windows to the installed .desktop entry (icon, name).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.kva271config"));
 
@@ -27,6 +27,9 @@ int main(int argc, char** argv)
     kva::createInfoWindows(form1);
 
     kva::closeOnTerminationSignals(&form1);
+    // Reading the icon's eight pictures waits until the window is on the screen.
+    kva::afterFirstFrame(form1, [] { QApplication::setWindowIcon(kva::applicationIcon()); });
+    kva::exitAtFirstFrameIfAsked(form1);
     form1.show();
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "Unit5.h"
 #include "alarm1.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -356,6 +357,25 @@ TEST_F(ConfigWindow, BadFilesShowAnErrorAndTheWindowStaysUsable)
     page.BitBtn1->click();
     EXPECT_EQ(options(), QStringLiteral("+000000000000"));
     EXPECT_EQ(times(), QStringLiteral("+000000000000"));
+}
+
+// A screen reader names each generated number by its caption (its label) and reads the number.
+TEST_F(ConfigWindow, GeneratedNumbersAreNamedByTheirCaptions)
+{
+    const std::pair<QLabel*, QString> numbers[] = {
+        {page.StaticText1, QStringLiteral("Číslo které uložíte na 5. pozici SIM")},
+        {page.StaticText2, QStringLiteral("Číslo které uložíte na 6. pozici SIM")},
+    };
+    for (const auto& [number, caption] : numbers) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(number);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(QAccessible::Name), caption);
+        EXPECT_EQ(a->text(QAccessible::Description), number->text()) << "the number itself is read too";
+        EXPECT_EQ(a->role(), QAccessible::StaticText);
+        const auto labels = a->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1);
+        EXPECT_EQ(labels.front().first->text(QAccessible::Name), caption);
+    }
 }
 
 } // namespace

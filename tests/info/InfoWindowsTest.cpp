@@ -5,6 +5,7 @@
 #include "Unit3.h"
 #include "alarm1.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -109,32 +110,55 @@ TEST(InfoWindows, MenuItemsOpenOneWindowEachAndBringItToTheFront)
     TForm1 form(dir.path("setting.ini"));
     form.FormCreate({});
     form.show();
-    const kva::InfoWindows w = kva::createInfoWindows(form);
-    EXPECT_FALSE(w.help->isVisible());
-    EXPECT_FALSE(w.about->isVisible());
-    EXPECT_EQ(w.help->parent(), &form);
-    EXPECT_EQ(w.about->parent(), &form);
+    kva::createInfoWindows(form);
+    // Made when first chosen: nothing to show before.
+    EXPECT_TRUE(form.findChildren<TForm3*>().isEmpty());
+    EXPECT_TRUE(form.findChildren<TForm2*>().isEmpty());
 
     form.Napoveda1->trigger();
-    EXPECT_TRUE(w.help->isVisible());
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.help));
+    ASSERT_EQ(form.findChildren<TForm3*>().size(), 1);
+    TForm3* help = form.findChildren<TForm3*>().front();
+    EXPECT_EQ(help->parent(), &form);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(help));
+    help->Memo1->setPlainText(QStringLiteral("poznámka"));
     form.Oaplikaci2->trigger();
-    EXPECT_TRUE(w.about->isVisible());
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.about));
-    EXPECT_TRUE(w.help->isVisible()) << "not modal: the other window stays";
+    ASSERT_EQ(form.findChildren<TForm2*>().size(), 1);
+    TForm2* about = form.findChildren<TForm2*>().front();
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(about));
+    EXPECT_TRUE(help->isVisible()) << "not modal: the other window stays";
 
     form.Napoveda1->trigger(); // chosen again while open
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w.help));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(help));
     EXPECT_EQ(form.findChildren<TForm3*>().size(), 1);
     EXPECT_EQ(form.findChildren<TForm2*>().size(), 1);
 
     // Closed with its close box it is only hidden, and the menu shows the same window again.
-    const QPointer<TForm2> about = w.about;
+    const QPointer<TForm2> kept = about;
     about->close();
     EXPECT_FALSE(about->isVisible());
     form.Oaplikaci2->trigger();
-    ASSERT_FALSE(about.isNull());
-    EXPECT_TRUE(about->isVisible());
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_TRUE(kept->isVisible());
+    help->close();
+    form.Napoveda1->trigger();
+    EXPECT_EQ(form.findChildren<TForm3*>().front(), help);
+    EXPECT_EQ(help->Memo1->toPlainText(), QStringLiteral("poznámka")) << "typed text stays for the run";
+}
+
+TEST(InfoWindows, ReportThemselvesAsWindowsToScreenReaders)
+{
+    TForm2 about;
+    TForm3 help;
+    for (QWidget* window : {static_cast<QWidget*>(&about), static_cast<QWidget*>(&help)}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(window);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), QAccessible::Window);
+        EXPECT_EQ(a->text(QAccessible::Name), window->windowTitle());
+    }
+    // Their parts keep their own roles.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(help.Button1)->role(), QAccessible::Button);
 }
 
 TEST(InfoWindows, OkAndZavritOnlyHide)

@@ -14,6 +14,7 @@ need bin/kva271-config
 [ -x "$prefix/bin/kva271-config" ] || { echo "not executable: bin/kva271-config"; fail=1; }
 need share/applications/$id.desktop
 need share/metainfo/$id.metainfo.xml
+need share/doc/kva271-config/copyright
 need share/icons/hicolor/scalable/apps/$id.svg
 for size in 16 22 24 32 48 64 128 256; do
   png=share/icons/hicolor/${size}x${size}/apps/$id.png
@@ -28,6 +29,10 @@ grep -qx "Exec=kva271-config" "$prefix/share/applications/$id.desktop" || { echo
 grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" || { echo "desktop entry names another icon"; fail=1; }
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml" \
   || { echo "metainfo does not launch the desktop entry"; fail=1; }
+grep -q "<project_license>GPL-3.0-or-later</project_license>" "$prefix/share/metainfo/$id.metainfo.xml" \
+  || { echo "metainfo lacks the project licence"; fail=1; }
+grep -qx "License: GPL-3.0-or-later" "$prefix/share/doc/kva271-config/copyright" \
+  || { echo "copyright file lacks the licence"; fail=1; }
 
 if command -v desktop-file-validate >/dev/null; then
   out=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) || { echo "$out"; fail=1; }

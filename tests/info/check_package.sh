@@ -22,7 +22,8 @@ files=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/kva271-config ./usr/share/applications/org.example.kva271config.desktop \
          ./usr/share/metainfo/org.example.kva271config.metainfo.xml \
          ./usr/share/icons/hicolor/scalable/apps/org.example.kva271config.svg \
-         ./usr/share/icons/hicolor/48x48/apps/org.example.kva271config.png; do
+         ./usr/share/icons/hicolor/48x48/apps/org.example.kva271config.png \
+         ./usr/share/doc/kva271-config/copyright; do
   grep -q " $f\$" <<<"$files" || { echo "package lacks $f"; fail=1; }
 done
 exit $fail

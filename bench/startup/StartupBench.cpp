@@ -1,0 +1,168 @@
+// Start-up benchmark: starts the program and a bare Qt Widgets window with one label N times each,
+// taking turns, and measures the time from exec to the first painted frame and the peak memory of
+// each start. Both run from copies in a temporary folder, so no setting.ini of a developer opens a
+// port. QT_QPA_PLATFORM is used as set (offscreen when unset; xcb with DISPLAY for Xvfb).
+//   bench_startup [runs] [program] [bare window]
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+struct Start {
+    double seconds = 0;
+    double peakMiB = 0;
+};
+
+double now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::fprintf(stderr, "bench_startup: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// One start: exec, wait for the line "first-frame" the program prints after its first paint
+// (KVA271_EXIT_AT_FIRST_FRAME), then reap it for its peak resident memory.
+Start startOnce(const std::string& path)
+{
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        fail("pipe: " + std::string(std::strerror(errno)));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+
+    const double begin = now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0)
+        fail("cannot start " + path + ": " + std::strerror(spawned));
+
+    std::string text;
+    double end = 0;
+    while (end == 0) {
+        pollfd p{out[0], POLLIN, 0};
+        if (poll(&p, 1, 30000) <= 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            fail(path + " showed no frame within 30 s");
+        }
+        char buffer[256];
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n <= 0) {
+            waitpid(pid, nullptr, 0);
+            fail(path + " ended before its first frame");
+        }
+        text.append(buffer, size_t(n));
+        if (text.find("first-frame\n") != std::string::npos)
+            end = now();
+    }
+    close(out[0]);
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        fail(path + " did not end cleanly after its first frame");
+    return {end - begin, double(usage.ru_maxrss) / 1024.0};
+}
+
+double quantile(std::vector<double> values, double q)
+{
+    std::sort(values.begin(), values.end());
+    const double at = q * double(values.size() - 1);
+    const size_t low = size_t(at);
+    const size_t high = std::min(low + 1, values.size() - 1);
+    return values[low] + (values[high] - values[low]) * (at - double(low));
+}
+
+struct Summary {
+    double median, q1, q3, min, max, peakMiB;
+};
+
+Summary summarise(const std::vector<Start>& starts)
+{
+    std::vector<double> t, m;
+    for (const Start& s : starts) {
+        t.push_back(s.seconds * 1000.0);
+        m.push_back(s.peakMiB);
+    }
+    return {quantile(t, 0.5), quantile(t, 0.25), quantile(t, 0.75), quantile(t, 0.0), quantile(t, 1.0),
+            quantile(m, 0.5)};
+}
+
+void print(const char* name, const Summary& s)
+{
+    std::printf("%-16s %8.1f ms  %6.1f .. %6.1f ms  %6.1f .. %6.1f ms  %6.1f MiB\n", name, s.median, s.q1, s.q3,
+                s.min, s.max, s.peakMiB);
+}
+
+std::string copyInto(const std::filesystem::path& folder, const std::string& file)
+{
+    const std::filesystem::path target = folder / std::filesystem::path(file).filename();
+    std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing);
+    return target.string();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
+    const std::string program = argc > 2 ? argv[2] : KVA_PROGRAM_PATH;
+    const std::string bare = argc > 3 ? argv[3] : KVA_BARE_PATH;
+    if (runs < 1)
+        fail("usage: bench_startup [runs] [program] [bare window]");
+
+    char folderName[] = "/tmp/kva-startup-XXXXXX";
+    if (!mkdtemp(folderName))
+        fail("mkdtemp: " + std::string(std::strerror(errno)));
+    const std::filesystem::path folder(folderName);
+    const std::string programCopy = copyInto(folder, program);
+    const std::string bareCopy = copyInto(folder, bare);
+
+    setenv("KVA271_EXIT_AT_FIRST_FRAME", "1", 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+
+    // One start of each first, not counted: the libraries and fonts come into the page cache.
+    startOnce(programCopy);
+    startOnce(bareCopy);
+    std::vector<Start> ours, floor;
+    for (int i = 0; i < runs; ++i) { // taking turns spreads any load of the machine over both
+        ours.push_back(startOnce(programCopy));
+        floor.push_back(startOnce(bareCopy));
+    }
+    std::filesystem::remove_all(folder);
+
+    const Summary a = summarise(ours);
+    const Summary b = summarise(floor);
+    std::printf("exec to first frame, %d starts each, QT_QPA_PLATFORM=%s\n", runs, std::getenv("QT_QPA_PLATFORM"));
+    std::printf("%-16s %11s  %17s  %17s  %10s\n", "", "median", "middle half", "min .. max", "peak mem");
+    print("kva271-config", a);
+    print("bare window", b);
+    std::printf("ratio of medians: time %.2f, peak memory %.2f\n", a.median / b.median, a.peakMiB / b.peakMiB);
+    return 0;
+}
