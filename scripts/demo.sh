@@ -29,7 +29,9 @@ sms 2 2 079124603050020011000C9124603021436500000403CFA50C
 SIM
 fi
 
-"$sim" --state "$state" --transcript "$demo/transcript.txt" --link "$demo/COM1" \
+# KVA271_DEMO_PHONE: further phonesim options, e.g. "--mute-after 3" (see docs/phonesim.md).
+read -r -a extra <<< "${KVA271_DEMO_PHONE:-}"
+"$sim" --state "$state" --transcript "$demo/transcript.txt" --link "$demo/COM1" "${extra[@]}" \
   > "$demo/device.txt" &
 sim_pid=$!
 stop_sim() {
