@@ -23,9 +23,6 @@ QLabel* newStatusLabel(QWidget* parent);
 
 // What the status label shows while the phone is busy.
 inline QString workingText() { return QStringLiteral("Moment prosím, pracuji"); }
-// What the status label shows after a write whose every command the phone confirmed, until the
-// next exchange.
-inline QString confirmedText() { return QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"); }
 
 // A page's exchange runs: the working text, the gauge at 0 and shown.
 void showBusy(QLabel* status, QProgressBar* gauge);

@@ -72,7 +72,7 @@ void TForm5::Timer1Timer()
         .check(channel_.confirm({kva::Confirmation::Done, writtenAt(6)}))
         .then([this] {
             state_.ReplyBuffer = QStringLiteral(" ");
-            kva::showIdle(VrLabel1, Gauge1, kva::confirmedText());
+            kva::showIdle(VrLabel1, Gauge1, kva::allWritesConfirmedText());
             Povol_tlacitka();
         });
     channel_.continueWith(write);

@@ -118,7 +118,7 @@ void TForm6::startWrite()
         write.pause(WritePauseMs).check(channel_.confirm(entryConfirmation(SimPositions[i], e[i], i == 0)));
     }
     write.then([this] {
-        kva::showIdle(VrLabel1, Gauge1, kva::confirmedText());
+        kva::showIdle(VrLabel1, Gauge1, kva::allWritesConfirmedText());
         Povol_tlacitka();
     });
     channel_.continueWith(write);

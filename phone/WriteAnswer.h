@@ -51,6 +51,10 @@ public:
     PhoneSilent();
 };
 
+// What a page's status label shows after a write whose every command the phone confirmed,
+// until the next exchange.
+inline QString allWritesConfirmedText() { return QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"); }
+
 // Empty when `received` (everything since the command was sent) confirms the command; else the
 // Czech text of the error box, naming the command and the phone's own answer. Throws
 // PhoneSilent when the first command got no answer.

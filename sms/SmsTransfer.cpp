@@ -109,7 +109,7 @@ Exchange storeExchange(const std::array<EncodedSms, PairCount>& pairs, int stepD
     }
     e.then([v] {
         v->setGaugeShown(false);
-        v->setStatus(QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
+        v->setStatus(allWritesConfirmedText());
     });
     return e;
 }
