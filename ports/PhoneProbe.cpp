@@ -28,6 +28,9 @@ ProbeResult cannotOpenResult(const QString& devicePath, TAfOpenFailure cause)
 PhoneProbe::PhoneProbe(QObject* parent) : QObject(parent)
 {
     timer_.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: a phone that answers in 0.96 s
+    // must not be called silent.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &PhoneProbe::onTimeout);
     pollTimer_.setInterval(PollMs);
     connect(&pollTimer_, &QTimer::timeout, this, &PhoneProbe::poll);
