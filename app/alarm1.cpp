@@ -10,7 +10,6 @@
 #include "LineFile.h"
 #include "MessageBoxes.h"
 #include "PhoneChannel.h"
-#include "PortAdvice.h"
 #include "PortOwners.h"
 #include "SerialDevices.h"
 #include "SettingsFile.h"
@@ -196,12 +195,10 @@ void TForm1::comClick(int n)
     } catch (const EAfComPortCoreError& e) {
         QString text = QString::fromUtf8(e.what());
         const QString path = e.DevicePath().isEmpty() ? AfComDevicePath(n) : e.DevicePath();
-        QString advice = kva::portOpenAdvice(e.Cause(), n, path, kva::deviceGroupOf(path));
         const QList<kva::PortOwner> owners = e.Cause() == TAfOpenFailure::Busy ? kva::portOwners(path) : QList<kva::PortOwner>();
-        if (!owners.isEmpty()) // name the program that holds it
-            advice = QStringLiteral("Příčina: ") + kva::deviceProblemText(e.Cause(), path, owners);
-        if (!advice.isEmpty())
-            text += u'\n' + advice;
+        const QString cause = kva::deviceProblemText(e.Cause(), path, owners, kva::deviceGroupOf(path), n);
+        if (!cause.isEmpty())
+            text += QStringLiteral("\nPříčina: ") + cause;
         kva::showErrorBox(this, text);
         return;
     } catch (const std::exception& e) {

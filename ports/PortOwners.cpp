@@ -37,8 +37,15 @@ QList<PortOwner> portOwners(const QString& devicePath, const QString& procRoot)
 }
 
 QString deviceProblemText(TAfOpenFailure cause, const QString& devicePath, const QList<PortOwner>& owners,
-                          const QString& deviceGroup)
+                          const QString& deviceGroup, int comNumber)
 {
+    const QString device = devicePath.isEmpty() ? QStringLiteral("(žádné)") : devicePath;
+    // The port menu names the COM item and how to point it elsewhere; the phone search lists
+    // devices, not COM names.
+    const QString elsewhere = comNumber > 0
+        ? QStringLiteral(", nebo proměnnou prostředí KVA271_COM%1 nastavte na jiné zařízení.").arg(comNumber)
+        : QStringLiteral(".");
+    const QString com = comNumber > 0 ? QStringLiteral(" (COM%1)").arg(comNumber) : QString();
     switch (cause) {
     case TAfOpenFailure::None:
         return QString();
@@ -46,16 +53,18 @@ QString deviceProblemText(TAfOpenFailure cause, const QString& devicePath, const
         const QString group = deviceGroup.isEmpty() ? QStringLiteral("dialout") : deviceGroup;
         return QStringLiteral("K zařízení %1 nemáte přístup. Přidejte svého uživatele do skupiny %2 "
                               "(sudo usermod -aG %2 $USER) a znovu se přihlaste.")
-            .arg(devicePath, group);
+            .arg(device, group);
     }
     case TAfOpenFailure::Busy: {
         if (owners.isEmpty())
-            return QStringLiteral("Zařízení %1 používá jiný program. Ukončete ho a zkuste to znovu.").arg(devicePath);
+            return QStringLiteral("Zařízení %1 používá jiný program (například ModemManager). Ukončete ho a zkuste "
+                                  "to znovu.")
+                .arg(device);
         QStringList names;
         for (const PortOwner& o : owners)
             names.append(QStringLiteral("%1 (PID %2)").arg(o.name).arg(o.pid));
         QString text = QStringLiteral("Zařízení %1 používá program %2. Ukončete ho a zkuste to znovu.")
-                           .arg(devicePath, names.join(QStringLiteral(", ")));
+                           .arg(device, names.join(QStringLiteral(", ")));
         for (const PortOwner& o : owners)
             if (o.name == QStringLiteral("ModemManager")) {
                 text += QStringLiteral(" ModemManager zastavíte příkazem sudo systemctl stop ModemManager.");
@@ -64,15 +73,28 @@ QString deviceProblemText(TAfOpenFailure cause, const QString& devicePath, const
         return text;
     }
     case TAfOpenFailure::NoSuchDevice:
-        return QStringLiteral("Zařízení %1 není připojeno. Připojte telefon kabelem.").arg(devicePath);
+        if (comNumber > 0)
+            return QStringLiteral("COM%1 odpovídá zařízení %2, které neexistuje. Připojte telefon")
+                       .arg(QString::number(comNumber), device) + elsewhere;
+        return QStringLiteral("Zařízení %1 není připojeno. Připojte telefon kabelem.").arg(device);
     case TAfOpenFailure::NoHardware:
-        return QStringLiteral("Za zařízením %1 není připojen žádný port. Připojte kabel.").arg(devicePath);
+        return QStringLiteral("Za zařízením %1%2 není připojen žádný port. Připojte kabel").arg(device, com) + elsewhere;
     case TAfOpenFailure::NotATerminal:
-        return QStringLiteral("Zařízení %1 není sériový port.").arg(devicePath);
+        return QStringLiteral("Zařízení %1%2 není sériový port.").arg(device, com)
+            + (comNumber > 0 ? QStringLiteral(" Proměnnou prostředí KVA271_COM%1 nastavte na zařízení telefonu.").arg(comNumber)
+                             : QString());
     case TAfOpenFailure::Other:
         break;
     }
-    return QStringLiteral("Zařízení %1 nelze otevřít.").arg(devicePath);
+    return QStringLiteral("Zařízení %1%2 nelze otevřít. Zkontrolujte kabel").arg(device, com) + elsewhere;
+}
+
+QString deviceGroupOf(const QString& devicePath)
+{
+    if (devicePath.isEmpty())
+        return QString();
+    const QFileInfo info(devicePath);
+    return info.exists() ? info.group() : QString();
 }
 
 } // namespace kva

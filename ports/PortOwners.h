@@ -18,10 +18,15 @@ struct PortOwner {
 // under `procRoot` (tests give a fake tree). Processes we may not look into are skipped.
 QList<PortOwner> portOwners(const QString& devicePath, const QString& procRoot = QStringLiteral("/proc"));
 
-// The cause and the remedy of a failed opening, for a row of the phone search and the port
-// menu's error box: permission -> the dialout group; busy -> the owners by name, else
-// "another program"; gone -> plug it in.
+// The one explanation of a failed opening (cause and remedy, one line), for a row of the phone
+// search and, after "Příčina: ", the port menu's error box: permission -> the device's group
+// (dialout when unknown); busy -> the owners by name, else "another program"; gone -> plug it in.
+// `comNumber` > 0: the port menu's COM item, which also names how to point it elsewhere.
+// Empty for TAfOpenFailure::None.
 QString deviceProblemText(TAfOpenFailure cause, const QString& devicePath, const QList<PortOwner>& owners,
-                          const QString& deviceGroup = QString());
+                          const QString& deviceGroup = QString(), int comNumber = 0);
+
+// The group owning the device file (empty when it cannot be found out).
+QString deviceGroupOf(const QString& devicePath);
 
 } // namespace kva

@@ -122,6 +122,39 @@ TEST(SerialDevices, ByIdLinksAndOwnersFromTheirFolders)
               QStringLiteral("Zařízení /dev/ttyUSB0 používá program ModemManager (PID 812). Ukončete ho a zkuste to "
                              "znovu. ModemManager zastavíte příkazem sudo systemctl stop ModemManager."));
     EXPECT_EQ(deviceProblemText(TAfOpenFailure::Busy, "/dev/ttyUSB0", {}),
-              QStringLiteral("Zařízení /dev/ttyUSB0 používá jiný program. Ukončete ho a zkuste to znovu."));
+              QStringLiteral("Zařízení /dev/ttyUSB0 používá jiný program (například ModemManager). Ukončete ho a "
+                             "zkuste to znovu."));
+}
+
+TEST(SerialDevices, OneLineOfCauseAndRemedyForTheSearchAndThePortMenu)
+{
+    EXPECT_EQ(deviceProblemText(TAfOpenFailure::NoPermission, "/dev/ttyUSB0", {}, "uucp"),
+              QStringLiteral("K zařízení /dev/ttyUSB0 nemáte přístup. Přidejte svého uživatele do skupiny uucp "
+                             "(sudo usermod -aG uucp $USER) a znovu se přihlaste."));
     EXPECT_TRUE(deviceProblemText(TAfOpenFailure::NoPermission, "/dev/ttyUSB0", {}).contains("skupiny dialout"));
+    // The search lists devices; the port menu also says how to point its COM item elsewhere.
+    EXPECT_EQ(deviceProblemText(TAfOpenFailure::NoSuchDevice, "/dev/ttyUSB1", {}),
+              QStringLiteral("Zařízení /dev/ttyUSB1 není připojeno. Připojte telefon kabelem."));
+    EXPECT_EQ(deviceProblemText(TAfOpenFailure::NoSuchDevice, "/dev/ttyUSB1", {}, QString(), 2),
+              QStringLiteral("COM2 odpovídá zařízení /dev/ttyUSB1, které neexistuje. Připojte telefon, nebo "
+                             "proměnnou prostředí KVA271_COM2 nastavte na jiné zařízení."));
+    EXPECT_EQ(deviceProblemText(TAfOpenFailure::NotATerminal, "/dev/null", {}, QString(), 4),
+              QStringLiteral("Zařízení /dev/null (COM4) není sériový port. Proměnnou prostředí KVA271_COM4 nastavte "
+                             "na zařízení telefonu."));
+    EXPECT_EQ(deviceProblemText(TAfOpenFailure::Other, QString(), {}, QString(), 5),
+              QStringLiteral("Zařízení (žádné) (COM5) nelze otevřít. Zkontrolujte kabel, nebo proměnnou prostředí "
+                             "KVA271_COM5 nastavte na jiné zařízení."));
+    for (TAfOpenFailure c : {TAfOpenFailure::NoPermission, TAfOpenFailure::Busy, TAfOpenFailure::NoSuchDevice,
+                             TAfOpenFailure::NoHardware, TAfOpenFailure::NotATerminal, TAfOpenFailure::Other})
+        for (int com : {0, 3}) {
+            const QString line = deviceProblemText(c, "/dev/x", {}, QString(), com);
+            EXPECT_TRUE(line.endsWith(u'.') && !line.contains(u'\n')) << line.toStdString();
+            EXPECT_EQ(line.contains("COM3"), com == 3 && c != TAfOpenFailure::NoPermission && c != TAfOpenFailure::Busy)
+                << line.toStdString();
+        }
+    EXPECT_TRUE(deviceProblemText(TAfOpenFailure::None, "/dev/x", {}, QString(), 1).isEmpty());
+
+    EXPECT_FALSE(deviceGroupOf("/dev/null").isEmpty());
+    EXPECT_TRUE(deviceGroupOf("/nonexistent/device").isEmpty());
+    EXPECT_TRUE(deviceGroupOf(QString()).isEmpty());
 }
