@@ -8,7 +8,7 @@
 namespace kva {
 namespace {
 
-FileDialogHook& hook()
+FileDialogHook& fileDialogHook()
 {
     static FileDialogHook h;
     return h;
@@ -24,8 +24,8 @@ QString withSuffix(const QString& name, const QString& suffix)
 QString choose(QWidget* parent, bool save, const QString& filterName, const QString& pattern, const QString& suffix,
                const QString& suggested = QString())
 {
-    if (hook())
-        return withSuffix(hook()(save), suffix);
+    if (fileDialogHook())
+        return withSuffix(fileDialogHook()(save), suffix);
     QFileDialog dialog(parent);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -43,7 +43,7 @@ QString choose(QWidget* parent, bool save, const QString& filterName, const QStr
 
 void setFileDialogHook(FileDialogHook h)
 {
-    hook() = std::move(h);
+    fileDialogHook() = std::move(h);
 }
 
 QString chooseSaveFile(QWidget* parent, const QString& filterName, const QString& pattern, const QString& defaultSuffix,

@@ -8,7 +8,7 @@
 namespace kva {
 namespace {
 
-MessageHook& hook()
+MessageHook& messageHook()
 {
     static MessageHook h;
     return h;
@@ -16,8 +16,8 @@ MessageHook& hook()
 
 bool show(QWidget* parent, MessageRecord::Kind kind, const QString& title, const QString& text)
 {
-    if (hook())
-        return hook()({kind, title, text});
+    if (messageHook())
+        return messageHook()({kind, title, text});
     switch (kind) {
     case MessageRecord::Error:
         QMessageBox::critical(parent, title, text);
@@ -36,7 +36,7 @@ bool show(QWidget* parent, MessageRecord::Kind kind, const QString& title, const
 
 void setMessageHook(MessageHook h)
 {
-    hook() = std::move(h);
+    messageHook() = std::move(h);
 }
 
 void showErrorBox(QWidget* parent, const QString& text)

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
 CC=clang CXX=clang++ scripts/configure.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVA_FUZZ=ON \
-  -DKVA_BUILD_TESTS=OFF -DKVA_BUILD_BENCH=OFF -DKVA_SANITIZE= -DKVA_WERROR=ON
+  -DKVA_BUILD_TESTS=OFF -DKVA_BUILD_BENCH=OFF -DKVA_SANITIZE= -DKVA_WERROR=ON -DCMAKE_UNITY_BUILD=ON
 cmake --build build-fuzz --target fuzz_all -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 # A smaller quarantine than AddressSanitizer's 256 MB keeps long runs under the memory limit.

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/configure.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKVA_SANITIZE=address -DKVA_BUILD_TESTS=ON \
-  -DKVA_BUILD_BENCH=OFF -DKVA_FUZZ=OFF -DKVA_WERROR=ON
+  -DKVA_BUILD_BENCH=OFF -DKVA_FUZZ=OFF -DKVA_WERROR=ON -DCMAKE_UNITY_BUILD=ON
 cmake --build build-asan -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -5,12 +5,12 @@
 using namespace kva::sms;
 
 namespace {
-const QString Centre = QStringLiteral("+420603052000");
+const QString EncodingCentre = QStringLiteral("+420603052000");
 }
 
 TEST(SmsEncoding, InitialMessagesHaveTheExpectedTpduLengths)
 {
-    const auto encoded = encodeSet(Centre, initialSet());
+    const auto encoded = encodeSet(EncodingCentre, initialSet());
     const int lengths[PairCount] = {17, 17, 17, 21, 21, 18, 18, 18, 18};
     for (int i = 0; i < PairCount; ++i) {
         EXPECT_EQ(encoded[i].tpduLength, lengths[i]) << i;
@@ -29,7 +29,7 @@ TEST(SmsEncoding, EveryCallSetsTheWholeRecord)
     m.ProtocolId = 0x41;
     m.DataCoding = 0x08;
     m.ValidityPeriod = {1, 2, 3, 4, 5, 6, 7};
-    EXPECT_EQ(encodeMessage(m, Centre, QStringLiteral("+420603123456"), QStringLiteral("OK2")), 17);
+    EXPECT_EQ(encodeMessage(m, EncodingCentre, QStringLiteral("+420603123456"), QStringLiteral("OK2")), 17);
     EXPECT_EQ(m.PduText, QByteArray("079124603050020011000c9124603021436500000403cfa50c"));
     EXPECT_EQ(m.SmscType, 0x01);
     EXPECT_EQ(m.DestType, 0x01);
@@ -38,22 +38,22 @@ TEST(SmsEncoding, EveryCallSetsTheWholeRecord)
     EXPECT_EQ(m.MessageText, QStringLiteral("OK2"));
 
     // Nothing carries over to the next message.
-    EXPECT_EQ(encodeMessage(m, Centre, QString(), QString()), 8);
+    EXPECT_EQ(encodeMessage(m, EncodingCentre, QString(), QString()), 8);
     EXPECT_EQ(m.PduText, QByteArray("0791246030500200110000810000040" "0"));
 }
 
 TEST(SmsEncoding, NumbersPassUncheckedAndLongTextsStayWithinTheStore)
 {
-    const EncodedSms letter = encodePair(Centre, {QStringLiteral("+42060312345a"), QStringLiteral("OK2")});
+    const EncodedSms letter = encodePair(EncodingCentre, {QStringLiteral("+42060312345a"), QStringLiteral("OK2")});
     EXPECT_TRUE(letter.pduText.contains("0c912460302143a5"));
     EXPECT_EQ(letter.tpduLength, 17);
 
-    const EncodedSms brackets = encodePair(Centre, {QStringLiteral("+420603123456"), QString(50, u'[')});
+    const EncodedSms brackets = encodePair(EncodingCentre, {QStringLiteral("+420603123456"), QString(50, u'[')});
     EXPECT_EQ(brackets.tpduLength, 14 + 88);
     EXPECT_TRUE(brackets.pduText.mid(16 + 2 * 13, 2) == "64"); // TP-UDL 100 septets
 
     // A character without a Windows-1250 code is sent as "?" (septet 0x3F).
-    const EncodedSms omega = encodePair(Centre, {QStringLiteral("+420603123456"), QStringLiteral("Ω")});
+    const EncodedSms omega = encodePair(EncodingCentre, {QStringLiteral("+420603123456"), QStringLiteral("Ω")});
     EXPECT_TRUE(omega.pduText.endsWith("013f"));
 }
 
@@ -61,7 +61,7 @@ TEST(SmsEncoding, EncodedMessagesDecodeBackToTheirPair)
 {
     SmsSet set = initialSet();
     set[4] = {QStringLiteral("+420777000111"), QStringLiteral("Teplota {max} 30 $ @ 5 €")};
-    const auto encoded = encodeSet(Centre, set);
+    const auto encoded = encodeSet(EncodingCentre, set);
     for (int i = 0; i < PairCount; ++i) {
         kva::TPduMessage in;
         in.PduText = encoded[i].pduText;

@@ -9,7 +9,7 @@ using namespace kva::sms;
 
 namespace {
 
-const QString Centre = QStringLiteral("+420603052000");
+const QString SetCentre = QStringLiteral("+420603052000");
 
 SmsSet withNumber(int index, const QString& number)
 {
@@ -22,12 +22,12 @@ SmsSet withNumber(int index, const QString& number)
 
 TEST(SmsCheck, InitialSetAndEmptyDestinationsPass)
 {
-    EXPECT_TRUE(Kontrola(Centre, initialSet()));
-    EXPECT_TRUE(Kontrola(Centre, withNumber(3, QString())));
+    EXPECT_TRUE(Kontrola(SetCentre, initialSet()));
+    EXPECT_TRUE(Kontrola(SetCentre, withNumber(3, QString())));
     SmsSet noTexts = initialSet();
     for (Pair& p : noTexts)
         p.text = QString(80, u'x'); // texts are not examined
-    EXPECT_TRUE(Kontrola(Centre, noTexts));
+    EXPECT_TRUE(Kontrola(SetCentre, noTexts));
 }
 
 TEST(SmsCheck, EveryNumberFieldFollowsTheSameRule)
@@ -39,7 +39,7 @@ TEST(SmsCheck, EveryNumberFieldFollowsTheSameRule)
         SCOPED_TRACE(b.toStdString());
         EXPECT_FALSE(Kontrola(b, initialSet()));
         for (int i = 0; i < PairCount; ++i)
-            EXPECT_FALSE(Kontrola(Centre, withNumber(i, b))) << i;
+            EXPECT_FALSE(Kontrola(SetCentre, withNumber(i, b))) << i;
     }
     EXPECT_FALSE(Kontrola(QString(), initialSet())); // the centre must be there
     EXPECT_FALSE(Kontrola(QStringLiteral("+ABCDEFGHIJKL"), initialSet()));
@@ -115,7 +115,7 @@ TEST(SmsFile, ShortLongAndOddFiles)
     EXPECT_EQ(l[0].text.size(), 10000);
     EXPECT_EQ(l[1].number, QStringLiteral("z"));
     EXPECT_TRUE(l[1].text.isEmpty()); // Ctrl-Z ends the input
-    EXPECT_FALSE(Kontrola(Centre, l));
+    EXPECT_FALSE(Kontrola(SetCentre, l));
 
     dir.write("bin.sms", QByteArray("\x00\xff\x01\x7f", 4));
     EXPECT_EQ(loadSmsFile(dir.path("bin.sms"))[0].number.size(), 4);
