@@ -5,7 +5,6 @@
 
 #include <QWidget> // PhoneChannel.h holds QPointer<QWidget>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -18,8 +17,8 @@ void InProcessPhone::start(const QStringList& args, const QByteArray& state)
         list.push_back(a.toStdString());
     options_ = phonesim::parseOptions(list);
     model_ = std::make_unique<phonesim::PhoneModel>(options_.phone, phonesim::SimStore::fromText(state.toStdString()));
+    pacing_ = std::make_unique<phonesim::Pacing>(options_);
     ++generation_;
-    lastAnswerDue_ = 0;
     held_ = false;
     lost_ = false;
     heldBytes_.clear();
@@ -35,7 +34,6 @@ kva::PhoneChannel::Port InProcessPhone::port(std::function<void()> dataReceived)
     // A line opened anew: what the phone had still to send for the last client, and what that
     // client left unread, are gone.
     ++generation_;
-    lastAnswerDue_ = 0;
     heldBytes_.clear();
     waiting_.clear();
     model_->resetInput();
@@ -58,30 +56,12 @@ void InProcessPhone::write(const QByteArray& bytes)
         kill();
         return;
     }
-    // As phonesim paces its line: the echo at once, each answer --delay-ms after its command
-    // and never before the one ahead of it, in --piece-bytes pieces --piece-gap-ms apart.
     const qint64 now = clock_.nowMs();
-    const auto deliver = [this, now](qint64 due, QByteArray piece) {
-        clock_.after(int(due - now), [this, generation = generation_, piece = std::move(piece)] {
+    for (phonesim::Timed& t : pacing_->schedule(out, now))
+        clock_.after(int(t.due - now), [this, generation = generation_, piece = QByteArray::fromStdString(t.bytes)] {
             if (generation == generation_)
                 arrive(piece);
         });
-    };
-    for (const phonesim::Output& o : out) {
-        const QByteArray text = QByteArray::fromStdString(o.bytes);
-        if (o.kind == phonesim::Output::Echo) {
-            deliver(now, text);
-            continue;
-        }
-        qint64 due = std::max(now + options_.delayMs, lastAnswerDue_);
-        const qsizetype step = options_.pieceBytes > 0 ? options_.pieceBytes : text.size();
-        for (qsizetype i = 0; i < text.size(); i += step) {
-            if (i > 0)
-                due += options_.pieceGapMs;
-            deliver(due, text.mid(i, step));
-        }
-        lastAnswerDue_ = due;
-    }
 }
 
 void InProcessPhone::arrive(const QByteArray& bytes)

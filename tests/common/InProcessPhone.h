@@ -13,6 +13,7 @@
 //   ... click, clock.advance(…) ...
 //   EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r"}));
 #include "Options.h"
+#include "Pacing.h"
 #include "PhoneChannel.h"
 #include "PhoneModel.h"
 #include "Scheduler.h"
@@ -56,8 +57,8 @@ private:
     kva::ManualClock& clock_;
     std::unique_ptr<phonesim::PhoneModel> model_;
     phonesim::RunOptions options_;
+    std::unique_ptr<phonesim::Pacing> pacing_;
     std::function<void()> dataReceived_;
-    qint64 lastAnswerDue_ = 0;
     quint64 generation_ = 0; // output of an earlier phone or line is dropped
     bool held_ = false;
     bool lost_ = false;
