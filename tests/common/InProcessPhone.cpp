@@ -3,7 +3,6 @@
 #include "PhoneSim.h"
 #include "SimStore.h"
 
-#include <QWidget> // PhoneChannel.h holds QPointer<QWidget>
 
 #include <stdexcept>
 #include <string>
@@ -28,20 +27,22 @@ void InProcessPhone::start(const QStringList& args, const QByteArray& state)
     writes_.clear();
 }
 
-kva::PhoneChannel::Port InProcessPhone::port(std::function<void()> dataReceived)
+void InProcessPhone::openLine(std::function<void()> dataReceived)
 {
     dataReceived_ = std::move(dataReceived);
-    // A line opened anew: what the phone had still to send for the last client, and what that
-    // client left unread, are gone.
     ++generation_;
     heldBytes_.clear();
     waiting_.clear();
     model_->resetInput();
-    return {
-        [this] { return open; },
-        [this](const QByteArray& bytes) { write(bytes); },
-        [this] { return std::exchange(waiting_, QByteArray()); },
-    };
+}
+
+QByteArray InProcessPhone::take(qsizetype max)
+{
+    if (max < 0 || max >= waiting_.size())
+        return std::exchange(waiting_, QByteArray());
+    const QByteArray part = waiting_.left(max);
+    waiting_.remove(0, max);
+    return part;
 }
 
 void InProcessPhone::write(const QByteArray& bytes)

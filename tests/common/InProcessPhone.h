@@ -1,6 +1,6 @@
 #pragma once
 // The simulated phone without a process or a pseudo-terminal: the phone model of
-// tools/phonesim answers the channel's writes on a ManualClock, so a page's exchange runs in
+// tools/phonesim answers what is written to it on a ManualClock, so an exchange runs in
 // milliseconds of test time with the pauses it has in real time. Takes phonesim's options
 // (--silent, --no-echo, --delay-ms, --reply, --error, --mute-after, --vanish-on, …) and state
 // file text.
@@ -8,13 +8,14 @@
 //   kva::ManualClock clock;
 //   InProcessPhone phone(clock);
 //   phone.start({"--delay-ms", "150"}, PhoneSim::phoneBookLine(5, "+000000000011", "Setup"));
+//   phone.openLine([&] { channel.dataReceived(); });
 //   channel.setScheduler(clock);
-//   channel.setPort(phone.port([&] { channel.dataReceived(); }));
+//   channel.setPort({[&] { return phone.open; }, [&](const QByteArray& b) { phone.write(b); },
+//                    [&] { return phone.take(); }});
 //   ... click, clock.advance(…) ...
 //   EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r"}));
 #include "Options.h"
 #include "Pacing.h"
-#include "PhoneChannel.h"
 #include "PhoneModel.h"
 #include "Scheduler.h"
 
@@ -31,10 +32,14 @@ public:
 
     // A fresh phone; what an earlier one received or had still to send is forgotten.
     void start(const QStringList& args = {}, const QByteArray& state = {});
-    // The channel's port, on a line opened anew: writes go to the phone, its output waits to
-    // be read and is announced with `dataReceived` (the port's data-received event).
-    kva::PhoneChannel::Port port(std::function<void()> dataReceived);
-
+    // A line opened anew: what the phone had still to send for the last client, and what that
+    // client left unread, are gone. Output that arrives is announced with `dataReceived` (the
+    // port's data-received event).
+    void openLine(std::function<void()> dataReceived = {});
+    // The line as a port sees it. write() throws as the serial port does once the phone has
+    // vanished; take() gives at most `max` of the bytes waiting.
+    void write(const QByteArray& bytes);
+    QByteArray take(qsizetype max = -1);
     bool open = true; // what the port says about itself
     // Output falls due but stays in the line until release() (a phone held up).
     void hold() { held_ = true; }
@@ -51,7 +56,6 @@ public:
     QByteArray state() const; // the SIM as phonesim would save it
 
 private:
-    void write(const QByteArray& bytes);
     void arrive(const QByteArray& bytes);
 
     kva::ManualClock& clock_;

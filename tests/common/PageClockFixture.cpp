@@ -34,10 +34,12 @@ void PageOnClock::openForm(const TForm1::TabWindows& windows, bool portOpen)
     form->FormCreate(windows);
     kva::PhoneChannel& channel = form->channel();
     channel.setScheduler(clock);
-    channel.setPort(phone.port([ch = QPointer<kva::PhoneChannel>(&channel)] {
+    phone.openLine([ch = QPointer<kva::PhoneChannel>(&channel)] {
         if (ch) // the window may be gone while the phone still talks
             ch->dataReceived();
-    }));
+    });
+    channel.setPort({[this] { return phone.open; }, [this](const QByteArray& b) { phone.write(b); },
+                     [this] { return phone.take(); }});
     phone.open = portOpen;
 }
 
