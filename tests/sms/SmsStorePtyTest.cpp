@@ -1,14 +1,14 @@
-// End to end over a pseudo-terminal: the SMS page stores its initial fields and reads them back
-// through the main window's serial port, against the phonesim process (KVA271_COM1 points at
-// it). What the page shows meanwhile and the pacing are tested on a manual clock
-// (SmsStoreTest.cpp).
+// End to end over a pseudo-terminal: the SMS page stores its initial fields through the main
+// window's serial port, against the phonesim process (KVA271_COM1 points at it). What the page
+// shows meanwhile, the pacing and the read-back are tested on a manual clock (SmsStoreTest.cpp).
+// On its own, as it takes 28 s: it runs beside the other tests.
 #include "SmsPhoneFixture.h"
 
 #include <QTest>
 
 using namespace kva::sms;
 
-TEST_F(SmsPhonePty, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
+TEST_F(SmsPhonePty, StoreOfTheInitialFieldsPutsThemAtPositionsOneToNine)
 {
     const QByteArray other = initialPdus()[8].toUpper();
     startPhone({}, PhoneSim::smsLine(5, 2, other) + PhoneSim::smsLine(12, 3, other));
@@ -30,12 +30,4 @@ TEST_F(SmsPhonePty, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
     for (int i = 0; i < PairCount; ++i)
         EXPECT_TRUE(state.contains(PhoneSim::smsLine(i + 1, 2, initialPdus()[i].toUpper()))) << i + 1;
     EXPECT_TRUE(state.contains(PhoneSim::smsLine(12, 3, other)));
-
-    const qsizetype storeBytes = phone.received().size();
-    page->VrStrEdit2->setText(QStringLiteral("Zmena"));
-    read();
-    EXPECT_EQ(phone.received().mid(storeBytes), readTranscript());
-    EXPECT_EQ(page->smsSet(), initialSet());
-    expectIdle();
-    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }

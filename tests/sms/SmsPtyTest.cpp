@@ -1,11 +1,27 @@
-// End to end over a pseudo-terminal: the SMS page deletes positions 1 to 9 through the main
-// window's serial port, against the phonesim process (KVA271_COM1 points at it). The rest is
-// tested on a manual clock (SmsTransferE2ETest.cpp).
+// End to end over a pseudo-terminal: the SMS page reads and deletes positions 1 to 9 through
+// the main window's serial port, against the phonesim process (KVA271_COM1 points at it). The
+// rest is tested on a manual clock (SmsTransferE2ETest.cpp); the store is in
+// SmsStorePtyTest.cpp.
 #include "SmsPhoneFixture.h"
 
 #include <QTest>
 
 using namespace kva::sms;
+
+TEST_F(SmsPhonePty, ReadFillsThePairsFromTheStoredMessages)
+{
+    QByteArray sim;
+    for (int i = 0; i < PairCount; ++i)
+        sim += PhoneSim::smsLine(i + 1, 2, initialPdus()[i].toUpper());
+    startPhone({}, sim);
+    openWindow();
+    page->setSmsSet(SmsSet{});
+    read();
+    EXPECT_EQ(phone.received(), readTranscript());
+    EXPECT_EQ(page->smsSet(), initialSet());
+    expectIdle();
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
 
 TEST_F(SmsPhonePty, DeleteClearsPositionsOneToNineAndTheFields)
 {
