@@ -2,6 +2,8 @@
 // channel, against the simulated phone in process on a manual clock (the same over a
 // pseudo-terminal: ConfigPtyTest.cpp).
 #include "AfComPort.h"
+#include "DialogueLog.h"
+#include "FileDialogs.h"
 #include "PageClockFixture.h"
 #include "PhoneChannel.h"
 #include "PhoneSim.h"
@@ -14,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -24,6 +27,7 @@ const QByteArray Sim56 = PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
 
 class ConfigTransfer : public PageOnClock {
 protected:
+    ~ConfigTransfer() override { kva::setFileDialogHook({}); }
     TForm1::TabWindows windows()
     {
         return {[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}};
@@ -356,4 +360,33 @@ TEST_F(ConfigTransfer, ATimesNumberWithANonDigitEndsTheReadWithOneError)
                                  "27 (neplatné znaky v čísle)"});
     EXPECT_TRUE(phone.received().endsWith("\"Casy\"\r"));
     expectIdle();
+}
+
+TEST_F(ConfigTransfer, SavedDialogueAfterARead)
+{
+    startPhone({}, Sim56);
+    openWindow();
+    kva::phoneDialogue().clear();
+    read();
+    ASSERT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+
+    kva::setFileDialogHook([&](bool save) { return save ? dir.path("zaznam") : QString(); });
+    form->UlozitZaznam1->trigger();
+    const QStringList lines = QString::fromUtf8(dir.read("zaznam.txt")).split(u'\n');
+    const QRegularExpression time(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "));
+    QStringList dialogue;
+    for (const QString& line : lines.mid(3))
+        if (!line.isEmpty()) {
+            EXPECT_TRUE(time.match(line).hasMatch()) << line.toStdString();
+            dialogue << line.mid(24);
+        }
+    EXPECT_EQ(lines[0], QStringLiteral("Záznam komunikace s telefonem (kva271-config)"));
+    EXPECT_EQ(dialogue, (QStringList{
+                            "-> AT<CR>",
+                            "<- AT<CR><CR><LF>OK<CR><LF>",
+                            "-> AT+CPBR=5<CR>",
+                            "<- AT+CPBR=5<CR><CR><LF>+CPBR: 5,\"+000000000011\",145,\"Setup\"<CR><LF><CR><LF>OK<CR><LF>",
+                            "-> AT+CPBR=6<CR>",
+                            "<- AT+CPBR=6<CR><CR><LF>+CPBR: 6,\"+000000092310\",145,\"Casy\"<CR><LF><CR><LF>OK<CR><LF>",
+                        }));
 }
