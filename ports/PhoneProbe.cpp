@@ -27,13 +27,27 @@ ProbeResult cannotOpenResult(const QString& devicePath, TAfOpenFailure cause)
 
 PhoneProbe::PhoneProbe(QObject* parent) : QObject(parent)
 {
-    timer_.setSingleShot(true);
-    // A coarse timer may fire up to 5 % early: a phone that answers in 0.96 s
-    // must not be called silent.
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &PhoneProbe::onTimeout);
-    pollTimer_.setInterval(PollMs);
-    connect(&pollTimer_, &QTimer::timeout, this, &PhoneProbe::poll);
+    line_.open = [this](const QString& path, TAfOpenFailure& failure) {
+        int sysError = 0;
+        if (!port_.Open(path, failure, sysError))
+            return false;
+        TAfLineProperties line; // 8N1, no flow control
+        line.BaudRate = br19200;
+        if (!port_.SetTimeouts() || !port_.SetLineSettings(AfBuildLineSettings(line))) {
+            port_.Close();
+            failure = TAfOpenFailure::Other;
+            return false;
+        }
+        port_.Purge(AfPurge::RxClear | AfPurge::TxClear); // stale input of an earlier user is no answer
+        return true;
+    };
+    line_.write = [this](const QByteArray& q) { return port_.Write(q.constData(), int32_t(q.size())) >= 0; };
+    line_.read = [this](char* buffer, int32_t count) { return port_.Read(buffer, count); };
+    line_.lost = [this] { return port_.Lost(); };
+    line_.close = [this] {
+        if (port_.IsOpen())
+            port_.Close();
+    };
 }
 
 PhoneProbe::~PhoneProbe()
@@ -54,39 +68,46 @@ bool PhoneProbe::start(const QString& devicePath)
     phoneDialogue().note(QStringLiteral("Najít telefon: zkouším %1").arg(devicePath));
 
     TAfOpenFailure failure = TAfOpenFailure::None;
-    int sysError = 0;
-    bool ready = port_.Open(devicePath, failure, sysError);
-    if (ready) {
-        TAfLineProperties line; // 8N1, no flow control
-        line.BaudRate = br19200;
-        ready = port_.SetTimeouts() && port_.SetLineSettings(AfBuildLineSettings(line));
-        if (!ready) {
-            port_.Close();
-            failure = TAfOpenFailure::Other;
-        }
-    }
-    if (!ready) {
+    if (!line_.open(devicePath, failure)) {
         const ProbeResult r = cannotOpenResult(devicePath, failure);
         // Reported from the event loop, like every other outcome.
-        QTimer::singleShot(0, this, [this, r] {
+        waitTask_ = scheduler_->after(0, [this, r] {
+            waitTask_ = 0;
             if (running_)
                 finish(r);
         });
         return true;
     }
-    port_.Purge(AfPurge::RxClear | AfPurge::TxClear); // stale input of an earlier user is no answer
-    pollTimer_.start();
+    schedulePoll();
     ask(0);
     return true;
 }
 
 void PhoneProbe::cancel()
 {
-    timer_.stop();
-    pollTimer_.stop();
+    stopWaiting();
+    if (pollTask_)
+        scheduler_->cancel(pollTask_);
+    pollTask_ = 0;
     running_ = false;
-    if (port_.IsOpen())
-        port_.Close();
+    line_.close();
+}
+
+void PhoneProbe::stopWaiting()
+{
+    if (waitTask_)
+        scheduler_->cancel(waitTask_);
+    waitTask_ = 0;
+}
+
+void PhoneProbe::schedulePoll()
+{
+    pollTask_ = scheduler_->after(PollMs, [this] {
+        pollTask_ = 0;
+        poll();
+        if (running_ && !pollTask_) // a try that finished may have started the next one
+            schedulePoll();
+    });
 }
 
 void PhoneProbe::ask(int question)
@@ -94,12 +115,14 @@ void PhoneProbe::ask(int question)
     question_ = question;
     answer_.clear();
     phoneDialogue().sent(Questions[question]);
-    const QByteArray& q = Questions[question];
-    if (port_.Write(q.constData(), int32_t(q.size())) < 0) {
+    if (!line_.write(Questions[question])) {
         vanished();
         return;
     }
-    timer_.start(question == 0 ? PresenceWaitMs : QuestionWaitMs);
+    waitTask_ = scheduler_->after(question == 0 ? PresenceWaitMs : QuestionWaitMs, [this] {
+        waitTask_ = 0;
+        onTimeout();
+    });
 }
 
 void PhoneProbe::poll()
@@ -108,7 +131,7 @@ void PhoneProbe::poll()
     for (;;) {
         if (!running_)
             return;
-        const int32_t n = port_.Read(buffer, int32_t(sizeof buffer));
+        const int32_t n = line_.read(buffer, int32_t(sizeof buffer));
         if (n <= 0)
             break;
         const QByteArray bytes(buffer, n);
@@ -123,7 +146,7 @@ void PhoneProbe::poll()
             return;
         }
     }
-    if (port_.Lost()) {
+    if (line_.lost()) {
         vanished();
         return;
     }
@@ -147,7 +170,7 @@ void PhoneProbe::onTimeout()
 
 void PhoneProbe::answerComplete(const QByteArray& answer, bool timedOut)
 {
-    timer_.stop();
+    stopWaiting();
     if (question_ == 0) {
         if (finalResult(answer) == FinalResult::Ok) {
             ask(1);

@@ -9,17 +9,18 @@
 // refusal as the Port menu), polled by a timer rather than through the port component: that
 // one opens COM names only and reports a worker fault (a device pulled mid-probe) to the
 // application's error box, while a search must try any device quietly, one at a time.
+// Tests hand it a line of their own and a ManualClock.
 #include "AfSerialDevice.h"
 #include "AfUtils.h"
 #include "PortOwners.h"
 #include "ProbeAnswers.h"
+#include "Scheduler.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QTimer>
 
+#include <functional>
 
 namespace kva {
 
@@ -40,8 +41,21 @@ public:
     static constexpr qsizetype FloodBytes = 64 * 1024;
     static constexpr int PollMs = 10;
 
+    // What a try needs of the device; by default the serial layer's own.
+    struct Line {
+        // Opens at 19200 8N1 without flow control, input and output purged.
+        std::function<bool(const QString& path, TAfOpenFailure& failure)> open;
+        std::function<bool(const QByteArray& bytes)> write; // false: the device is gone
+        std::function<int32_t(char* buffer, int32_t count)> read; // <= 0: nothing waiting
+        std::function<bool()> lost;
+        std::function<void()> close; // also when not open
+    };
+
     explicit PhoneProbe(QObject* parent = nullptr);
     ~PhoneProbe() override;
+    // Not while a try runs.
+    void setLine(Line line) { line_ = std::move(line); }
+    void setScheduler(Scheduler& scheduler) { scheduler_ = &scheduler; }
 
     // Starts trying `devicePath`; finished() follows (also for a device that cannot be opened,
     // on the next turn of the event loop). Refused (false) while a try is running.
@@ -60,10 +74,15 @@ private:
     void onTimeout();
     void answerComplete(const QByteArray& answer, bool timedOut);
     void finish(ProbeResult result);
+    void schedulePoll();
+    void stopWaiting();
 
     TAfSerialDevice port_;
-    QTimer pollTimer_;
-    QTimer timer_;
+    Line line_;
+    QtScheduler ownScheduler_;
+    Scheduler* scheduler_ = &ownScheduler_;
+    Scheduler::Id pollTask_ = 0;
+    Scheduler::Id waitTask_ = 0;
     QString device_;
     bool running_ = false;
     int question_ = 0;

@@ -7,20 +7,7 @@
 #include <QAbstractButton>
 #include <QAction>
 
-#include <algorithm>
 #include <csignal>
-
-Heartbeat::Heartbeat()
-{
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [this] {
-        const qint64 now = clock.elapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    clock.start();
-    timer.start(1);
-}
 
 PageExchange::PageExchange()
 {
@@ -77,19 +64,4 @@ qint64 PageExchange::clickAndWait(QAbstractButton* button, int ms)
     button->click();
     EXPECT_TRUE(waitIdle(ms));
     return clock.elapsed();
-}
-
-qint64 PageExchange::receivedAt(const QByteArray& command) const
-{
-    const QList<qint64> at = receivedTimes(command);
-    return at.isEmpty() ? -1 : at.first();
-}
-
-QList<qint64> PageExchange::receivedTimes(const QByteArray& prefix) const
-{
-    QList<qint64> at;
-    for (const PhoneSim::Record& r : phone.transcript())
-        if (r.dir == "rx" && r.bytes.contains(prefix))
-            at << r.ms;
-    return at;
 }

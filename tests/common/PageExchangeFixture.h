@@ -1,7 +1,8 @@
 #pragma once
 // End to end: a tab page talks through the main window's port to the simulated phone on a
-// pseudo-terminal (KVA271_COM1 points at it). A page's fixture derives from PageExchange and
-// builds its page in openWindow:
+// pseudo-terminal (KVA271_COM1 points at it), in real time. One test per exchange runs so;
+// the rest run on a manual clock (PageClockFixture.h). A page's fixture derives from
+// PageExchange and builds its page in openWindow:
 //
 //   void openWindow(bool choosePort = true)
 //   {
@@ -21,16 +22,6 @@
 #include <memory>
 
 class QAbstractButton;
-
-// The largest gap between ticks of a 1 ms timer: how long the event loop was held up.
-struct Heartbeat {
-    Heartbeat();
-
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-};
 
 class PageExchange : public ::testing::Test {
 protected:
@@ -62,10 +53,6 @@ protected:
     }
     // Clicks `button` and waits up to `ms` for the exchange to end; how long that took.
     qint64 clickAndWait(QAbstractButton* button, int ms);
-    // When the phone first received input holding `command` (ms since it started); -1: never.
-    qint64 receivedAt(const QByteArray& command) const;
-    // When the phone received each piece of input holding `prefix`.
-    QList<qint64> receivedTimes(const QByteArray& prefix) const;
 
     TempDir dir;
     PhoneSim phone;

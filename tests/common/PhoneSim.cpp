@@ -171,9 +171,14 @@ QByteArray PhoneSim::sent() const
 
 QList<QByteArray> PhoneSim::receivedCommands() const
 {
+    return commandsOf(received());
+}
+
+QList<QByteArray> PhoneSim::commandsOf(const QByteArray& bytes)
+{
     QList<QByteArray> commands;
     QByteArray current;
-    for (char c : received()) {
+    for (char c : bytes) {
         current += c;
         if (c == '\r') {
             commands.append(current);

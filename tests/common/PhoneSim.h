@@ -45,6 +45,8 @@ public:
     QByteArray sent() const;     // every byte the phone sent (echo included)
     // Received bytes cut after each CR: the commands as the program sent them.
     QList<QByteArray> receivedCommands() const;
+    // `bytes` cut after each CR.
+    static QList<QByteArray> commandsOf(const QByteArray& bytes);
     // Keeps the Qt event loop running until received()/sent() contains `bytes`. The phone
     // logs bytes just after it reads or writes them, so a client may see an answer a
     // moment before it is in the transcript: wait with these before reading it.

@@ -1,17 +1,15 @@
-// Trying one device against simulated phones on pseudo-terminals: one answering, one silent,
-// one flooding, one vanishing mid-probe, one answering nonsense; and devices that cannot be
-// opened (missing, busy).
-#include "AfSerialDevice.h"
+// Trying one device against the simulated phone in process, on a manual clock: one answering,
+// one silent, one flooding, one vanishing mid-probe, one answering nonsense. Against a real
+// device: PhoneProbePtyTest.cpp.
 #include "DialogueLog.h"
+#include "InProcessPhone.h"
 #include "PhoneProbe.h"
 #include "PhoneSim.h"
 #include "QStringPrint.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 
 using namespace kva;
@@ -24,72 +22,96 @@ protected:
     PhoneProbeTest()
     {
         phoneDialogue().clear();
+        probe.setScheduler(clock);
+        probe.setLine({
+            [this](const QString&, TAfOpenFailure&) {
+                phone.openLine();
+                return true;
+            },
+            [this](const QByteArray& bytes) {
+                if (phone.vanished())
+                    return false;
+                phone.write(bytes);
+                return true;
+            },
+            [this](char* buffer, int32_t count) {
+                const QByteArray bytes = phone.take(count);
+                std::memcpy(buffer, bytes.constData(), size_t(bytes.size()));
+                return int32_t(bytes.size());
+            },
+            [this] { return phone.vanished(); },
+            [] {},
+        });
         QObject::connect(&probe, &PhoneProbe::finished, [this](const ProbeResult& r) { result = r; });
     }
-    // Tries `device`; false when no result came within `ms`.
-    bool tryDevice(const QString& device, int ms = 10000)
+    // Tries the phone; false when no result came within 20 s of test time.
+    bool tryPhone(const QStringList& args = {}, const QByteArray& state = {})
     {
+        phone.start(args, state);
         result.reset();
-        clock.start();
-        EXPECT_TRUE(probe.start(device));
-        EXPECT_FALSE(probe.start(device)); // never two at once
-        const bool done = QTest::qWaitFor([this] { return result.has_value(); }, ms);
-        elapsed = clock.elapsed();
-        return done;
+        started = clock.nowMs();
+        EXPECT_TRUE(probe.start(QStringLiteral("/dev/ttyUSB0")));
+        EXPECT_FALSE(probe.start(QStringLiteral("/dev/ttyUSB0"))); // never two at once
+        for (int ms = 0; ms < 20000 && !result; ++ms)
+            clock.advance(1);
+        return result.has_value();
     }
+    qint64 took() const { return clock.nowMs() - started; }
 
-    PhoneSim phone;
+    kva::ManualClock clock; // outlives the probe
+    InProcessPhone phone{clock};
     PhoneProbe probe;
     std::optional<ProbeResult> result;
-    QElapsedTimer clock;
-    qint64 elapsed = 0;
+    qint64 started = 0;
 };
 
 } // namespace
 
 TEST_F(PhoneProbeTest, AnsweringPhoneTellsMakerModelAndSimRoom)
 {
-    const QString dev = phone.start({}, PhoneSim::phoneBookLine(5, "+000000000001", "Setup"));
-    ASSERT_TRUE(tryDevice(dev));
+    ASSERT_TRUE(tryPhone({}, PhoneSim::phoneBookLine(5, "+000000000001", "Setup")));
     EXPECT_EQ(result->outcome, Outcome::Answering);
     EXPECT_EQ(result->text, QStringLiteral("odpovídá: Simfon SF-1 phonesim, SIM: 250 kontaktů, 30 SMS"));
     EXPECT_FALSE(probe.running());
-    ASSERT_TRUE(phone.waitForReceived("AT+CPMS?\r", 2000));
     EXPECT_EQ(phone.received(), "AT\rAT+CGMI\rAT+CGMM\rAT+CPBS?\rAT+CPBR=?\rAT+CPMS?\r");
-    // The port is closed again: the phone can be opened by someone else at once.
-    TAfSerialDevice again;
-    TAfOpenFailure failure;
-    int error = 0;
-    EXPECT_TRUE(again.Open(dev, failure, error));
+    // Each question follows as soon as its answer is complete (the next poll).
+    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 10, 20, 30, 40, 50}));
 
     const QString log = QString::fromUtf8(phoneDialogue().text());
-    EXPECT_TRUE(log.contains(QStringLiteral(" -- Najít telefon: zkouším ") + dev + u'\n'));
+    EXPECT_TRUE(log.contains(QStringLiteral(" -- Najít telefon: zkouším /dev/ttyUSB0\n")));
     EXPECT_TRUE(log.contains(QStringLiteral(" -> AT+CGMM<CR>\n")));
     EXPECT_TRUE(log.contains(QStringLiteral("SF-1 phonesim<CR><LF>")));
 }
 
-TEST_F(PhoneProbeTest, SilentDeviceAfterAboutASecond)
+TEST_F(PhoneProbeTest, SilentDeviceAfterTheWholePresenceWait)
 {
-    const QString dev = phone.start({"--silent"});
-    ASSERT_TRUE(tryDevice(dev));
+    ASSERT_TRUE(tryPhone({"--silent"}));
     EXPECT_EQ(result->outcome, Outcome::Silent);
     EXPECT_EQ(result->text, QStringLiteral("neodpovídá"));
-    EXPECT_GE(elapsed, PhoneProbe::PresenceWaitMs - 50);
+    EXPECT_EQ(took(), PhoneProbe::PresenceWaitMs);
     EXPECT_EQ(phone.received(), "AT\r");
+}
+
+TEST_F(PhoneProbeTest, UnansweredQuestionsAreLeftOutAfterTheirWait)
+{
+    // The phone answers the probe and then only echoes.
+    ASSERT_TRUE(tryPhone({"--mute-after", "1"}));
+    EXPECT_EQ(result->outcome, Outcome::Answering);
+    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 10, 1010, 2010, 3010, 4010}));
+    EXPECT_EQ(took(), 5010);
 }
 
 TEST_F(PhoneProbeTest, NonsenseInsteadOfOkIsNoPhone)
 {
-    const QString dev = phone.start({"--reply", "AT", "\\r\\n@@\\x00garbage\\r\\n"});
-    ASSERT_TRUE(tryDevice(dev));
+    ASSERT_TRUE(tryPhone({"--reply", "AT", "\\r\\n@@\\x00garbage\\r\\n"}));
     EXPECT_EQ(result->outcome, Outcome::NotAPhone);
     EXPECT_EQ(result->text, QStringLiteral("odpověď nesrozumitelná, nejde o telefon"));
+    EXPECT_EQ(took(), PhoneProbe::PresenceWaitMs);
 }
 
 TEST_F(PhoneProbeTest, FloodOfAMegabyteIsCutShort)
 {
-    const QString dev = phone.start({"--flood", "1000000"});
-    ASSERT_TRUE(tryDevice(dev));
+    ASSERT_TRUE(tryPhone({"--flood", "1000000"}));
     EXPECT_EQ(result->outcome, Outcome::Flooding);
     EXPECT_EQ(result->text, QStringLiteral("posílá nepřetržitě data (přes 64 KiB), nejde o telefon"));
     // What was read is in the log, but not the whole megabyte.
@@ -99,33 +121,9 @@ TEST_F(PhoneProbeTest, FloodOfAMegabyteIsCutShort)
 
 TEST_F(PhoneProbeTest, DeviceVanishingMidProbe)
 {
-    const QString dev = phone.start({"--vanish-on", "AT+CGMM"});
-    ASSERT_TRUE(tryDevice(dev));
+    ASSERT_TRUE(tryPhone({"--vanish-on", "AT+CGMM"}));
     EXPECT_EQ(result->outcome, Outcome::Vanished);
     EXPECT_EQ(result->text, QStringLiteral("zařízení zmizelo během zkoušky (odpojený kabel?)"));
     EXPECT_FALSE(probe.running());
-}
-
-TEST_F(PhoneProbeTest, MissingAndBusyDevicesAreExplained)
-{
-    ASSERT_TRUE(tryDevice("/dev/kva271-no-such-tty"));
-    EXPECT_EQ(result->outcome, Outcome::CannotOpen);
-    EXPECT_EQ(result->openFailure, TAfOpenFailure::NoSuchDevice);
-    EXPECT_EQ(result->text, QStringLiteral("nelze otevřít: Zařízení /dev/kva271-no-such-tty není připojeno. "
-                                           "Připojte telefon kabelem."));
-
-    const QString dev = phone.start();
-    TAfSerialDevice holder; // this test process holds the device, as the main window would
-    TAfOpenFailure failure;
-    int error = 0;
-    ASSERT_TRUE(holder.Open(dev, failure, error));
-    ASSERT_TRUE(tryDevice(dev));
-    EXPECT_EQ(result->outcome, Outcome::CannotOpen);
-    EXPECT_EQ(result->openFailure, TAfOpenFailure::Busy);
-    QFile comm(QStringLiteral("/proc/self/comm"));
-    ASSERT_TRUE(comm.open(QIODevice::ReadOnly));
-    const QString me = QString::fromUtf8(comm.readAll()).trimmed(); // "test_ports_prob": cut at 15
-    EXPECT_TRUE(result->text.contains(QStringLiteral("používá program %1 (PID %2)").arg(me).arg(QCoreApplication::applicationPid())))
-        << result->text.toStdString();
-    EXPECT_EQ(phone.received(), "");
+    EXPECT_EQ(phone.received(), "AT\rAT+CGMI\rAT+CGMM\r");
 }

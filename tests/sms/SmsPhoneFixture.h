@@ -1,19 +1,18 @@
 #pragma once
-// End to end: the "Úprava SMS" page talks through the main window's port to the simulated phone
-// on a pseudo-terminal (KVA271_COM1 points at it).
-#include "AfComPort.h"
+// The "Úprava SMS" page in the main window talking to the simulated phone: SmsPhone in process
+// on a manual clock (PageOnClock), SmsPhonePty over a pseudo-terminal (PageExchange).
+#include "PageClockFixture.h"
 #include "PageControls.h"
 #include "PageExchangeFixture.h"
 #include "PairPrint.h"
 #include "PhoneChannel.h"
+#include "PhoneSim.h"
 #include "Unit4.h"
 #include "VrStrEdit.h"
 
-#include <QAction>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
-
-#include <csignal>
 
 // The PDUs of the initial fields with the centre "+420603052000", positions 1 to 9.
 inline const QList<QByteArray>& initialPdus()
@@ -32,17 +31,28 @@ inline const QList<QByteArray>& initialPdus()
     return pdus;
 }
 
-class SmsPhone : public PageExchange {
+// What a read sends: the probe, then AT+CMGR for positions 1 to 9.
+inline QByteArray readTranscript()
+{
+    QByteArray out = "AT\r";
+    for (int n = 1; n <= 9; ++n)
+        out += "AT+CMGR=" + QByteArray::number(n) + '\r';
+    return out;
+}
+
+template <class Base>
+class SmsPage : public Base {
 protected:
-    void openWindow(bool choosePort = true)
+    // `portOpen`: over a pty, whether "COM1" is chosen; in process, what the port says.
+    void openWindow(bool portOpen = true)
     {
-        openForm({{}, [this](kva::PhoneChannel& f) { return page = new TForm4(f); }, {}}, choosePort);
+        this->openForm({{}, [this](kva::PhoneChannel& f) { return page = new TForm4(f); }, {}}, portOpen);
     }
     // Clicks "Načti SMS z telefonu" and waits for the read to end; its duration.
-    qint64 read() { return clickAndWait(page->Button1, 15000); }
+    qint64 read() { return this->clickAndWait(page->Button1, 15000); }
     void expectIdle(const QString& status = QString())
     {
-        EXPECT_FALSE(form->channel().busy());
+        EXPECT_FALSE(this->form->channel().busy());
         EXPECT_EQ(page->VrLabel1->text().trimmed(), status);
         EXPECT_TRUE(page->Gauge1->isHidden());
         for (QPushButton* b : buttons())
@@ -52,13 +62,9 @@ protected:
     {
         return {page->Button1, page->Button3, page->Button4, page->Button2, page->Button5};
     }
-    static QByteArray readTranscript()
-    {
-        QByteArray out = "AT\r";
-        for (int n = 1; n <= 9; ++n)
-            out += "AT+CMGR=" + QByteArray::number(n) + '\r';
-        return out;
-    }
 
     TForm4* page = nullptr;
 };
+
+using SmsPhone = SmsPage<PageOnClock>;
+using SmsPhonePty = SmsPage<PageExchange>;

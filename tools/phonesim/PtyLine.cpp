@@ -25,8 +25,8 @@ int64_t nowMs()
 
 PtyLine::PtyLine(PhoneModel& model, const RunOptions& options, Transcript& transcript,
                  std::function<void()> onStateChange)
-    : model_(model), options_(options), transcript_(transcript),
-      onStateChange_(std::move(onStateChange))
+    : model_(model), transcript_(transcript),
+      onStateChange_(std::move(onStateChange)), pacing_(options)
 {
 }
 
@@ -140,25 +140,8 @@ void PtyLine::lineClosed()
 
 void PtyLine::schedule(const std::vector<Output>& out, int64_t now)
 {
-    for (const auto& o : out) {
-        if (o.kind == Output::Echo) {
-            enqueue(now, o.bytes);
-            continue;
-        }
-        // Answers keep their order even when a later one would be due earlier.
-        int64_t due = std::max(now + options_.delayMs, lastAnswerDue_);
-        if (options_.pieceBytes > 0) {
-            const size_t step = static_cast<size_t>(options_.pieceBytes);
-            for (size_t i = 0; i < o.bytes.size(); i += step) {
-                if (i > 0)
-                    due += options_.pieceGapMs;
-                enqueue(due, o.bytes.substr(i, step));
-            }
-        } else {
-            enqueue(due, o.bytes);
-        }
-        lastAnswerDue_ = due;
-    }
+    for (Timed& t : pacing_.schedule(out, now))
+        enqueue(t.due, std::move(t.bytes));
 }
 
 void PtyLine::enqueue(int64_t due, std::string bytes)

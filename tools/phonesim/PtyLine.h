@@ -1,5 +1,6 @@
 #pragma once
 #include "Options.h"
+#include "Pacing.h"
 #include "PhoneModel.h"
 #include "Transcript.h"
 
@@ -38,13 +39,12 @@ private:
     void setRaw();
 
     PhoneModel& model_;
-    const RunOptions& options_;
     Transcript& transcript_;
     std::function<void()> onStateChange_;
     int master_ = -1;
     bool closed_ = false;     // the client closed the device (reads give EIO)
     bool wantWrite_ = false;  // output waits for room in the pty
-    int64_t lastAnswerDue_ = 0;
+    Pacing pacing_;
     std::deque<Pending> pending_;
 };
 

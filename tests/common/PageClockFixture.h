@@ -1,0 +1,70 @@
+#pragma once
+// A tab page in the main window whose channel talks to the simulated phone in process, on a
+// manual clock: a page's exchange with all its pauses runs in milliseconds, and every time a
+// test reads is test time. A page's fixture derives from PageOnClock and builds its page:
+//
+//   void openWindow(bool portOpen = true)
+//   {
+//       openForm({[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}}, portOpen);
+//   }
+#include "InProcessPhone.h"
+#include "Scheduler.h"
+#include "TempDir.h"
+#include "alarm1.h"
+
+#include <QList>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class QAbstractButton;
+
+class PageOnClock : public ::testing::Test {
+protected:
+    // Message boxes are recorded in `shown` as "title|text" and answered yes.
+    PageOnClock();
+    ~PageOnClock() override;
+
+    // A new phone with phonesim's options and state file text.
+    void startPhone(const QStringList& args = {}, const QByteArray& state = {}) { phone.start(args, state); }
+    // The main window with setting.ini in `dir` and the tab windows `windows` builds; its
+    // channel's port is the phone's, open or not.
+    void openForm(const TForm1::TabWindows& windows, bool portOpen);
+    // The main window with its own serial port (for the "Port" menu); no phone is bound.
+    void openFormWithItsPort(const TForm1::TabWindows& windows);
+    // Moves the clock on until no exchange runs, or by `ms` at most.
+    bool waitIdle(int ms = 60000);
+    // Moves the clock on one millisecond at a time until `condition` holds, or by `ms` at most.
+    template <class Condition>
+    bool waitFor(Condition condition, int ms)
+    {
+        for (int i = 0; !condition(); ++i) {
+            if (i >= ms)
+                return false;
+            clock.advance(1);
+        }
+        return true;
+    }
+    bool waitForReceived(const QByteArray& bytes, int ms)
+    {
+        return waitFor([&] { return phone.received().contains(bytes); }, ms);
+    }
+    bool waitForSent(const QByteArray& bytes, int ms)
+    {
+        return waitFor([&] { return phone.sent().contains(bytes); }, ms);
+    }
+    // Clicks `button` and waits up to `ms` for the exchange to end; how long that took.
+    qint64 clickAndWait(QAbstractButton* button, int ms);
+    // A pseudo-terminal nobody answers on, named by KVA271_COM`n` (the port opens, no waiting).
+    QString spareDevice(int n);
+
+    TempDir dir;
+    kva::ManualClock clock;
+    InProcessPhone phone{clock};
+    std::unique_ptr<TForm1> form;
+    QStringList shown;
+
+private:
+    QList<int> ptys_;
+};
