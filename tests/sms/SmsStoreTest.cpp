@@ -6,7 +6,7 @@ using namespace kva::sms;
 
 namespace {
 
-const QByteArray Received = "0791246030500200040c91247077001011000052012131400000" "0e50795a1da687417ab83c6c0f03";
+const QByteArray StoredReceived = "0791246030500200040c91247077001011000052012131400000" "0e50795a1da687417ab83c6c0f03";
 
 } // namespace
 
@@ -14,7 +14,7 @@ TEST_F(SmsPhone, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
 {
     // Older messages at 2 and 5 are deleted by the store; the one at 12 is not the window's.
     const QByteArray other = initialPdus()[8].toUpper();
-    startPhone({}, PhoneSim::smsLine(2, 1, Received) + PhoneSim::smsLine(5, 2, other) + PhoneSim::smsLine(12, 3, other));
+    startPhone({}, PhoneSim::smsLine(2, 1, StoredReceived) + PhoneSim::smsLine(5, 2, other) + PhoneSim::smsLine(12, 3, other));
     openWindow();
     ASSERT_EQ(page->smsSet(), initialSet());
 
