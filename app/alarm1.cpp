@@ -7,6 +7,7 @@
 #include "DialogueLog.h"
 #include "FileDialogs.h"
 #include "FindPhoneDialog.h"
+#include "FirstFrame.h"
 #include "LineFile.h"
 #include "MessageBoxes.h"
 #include "PhoneChannel.h"
@@ -122,16 +123,38 @@ void TForm1::dock(QWidget* window, QWidget* page)
     window->show();
 }
 
-void TForm1::FormCreate(const TabWindows& windows)
+void TForm1::FormCreate(const TabWindows& windows, HiddenPages hidden)
 {
-    QWidget* configuration = windows.configuration ? windows.configuration(*channel_) : new QWidget;
-    QWidget* sms = windows.sms ? windows.sms(*channel_) : new QWidget;
-    QWidget* phoneNumbers = windows.phoneNumbers ? windows.phoneNumbers(*channel_) : new QWidget;
-    dock(configuration, TabSheet1);
-    dock(phoneNumbers, TabSheet2);
-    dock(sms, TabSheet3);
+    builders_ = windows;
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { page(index); });
+    page(0);
+    if (hidden == HiddenPages::Now)
+        buildHiddenPages();
+    else
+        kva::afterFirstFrame(*this, [this] { buildHiddenPages(); });
     NactiIni();
     openStartupPort();
+}
+
+void TForm1::buildHiddenPages()
+{
+    page(2); // the SMS window before the phone numbers, as they were always built
+    page(1);
+}
+
+QWidget* TForm1::page(int index)
+{
+    if (index < 0 || index >= int(pages_.size()))
+        return nullptr;
+    QWidget*& window = pages_[size_t(index)];
+    if (!window) {
+        const std::array<const std::function<QWidget*(kva::PhoneChannel&)>*, 3> builders{
+            &builders_.configuration, &builders_.phoneNumbers, &builders_.sms};
+        const std::function<QWidget*(kva::PhoneChannel&)>& build = *builders[size_t(index)];
+        window = build ? build(*channel_) : new QWidget;
+        dock(window, PageControl1->widget(index));
+    }
+    return window;
 }
 
 void TForm1::NactiIni()
