@@ -138,23 +138,30 @@ void TForm1::FormCreate(const TabWindows& windows, HiddenPages hidden)
 
 void TForm1::buildHiddenPages()
 {
-    page(2); // the SMS window before the phone numbers, as they were always built
-    page(1);
+    // Made in the builders' order and docked in the tabs' order, as they have always been.
+    const bool sms = !pages_[2] && buildPage(2);
+    const bool phoneNumbers = !pages_[1] && buildPage(1);
+    if (phoneNumbers)
+        dock(pages_[1], TabSheet2);
+    if (sms)
+        dock(pages_[2], TabSheet3);
+}
+
+QWidget* TForm1::buildPage(int index)
+{
+    const std::array<const std::function<QWidget*(kva::PhoneChannel&)>*, 3> builders{
+        &builders_.configuration, &builders_.phoneNumbers, &builders_.sms};
+    const std::function<QWidget*(kva::PhoneChannel&)>& build = *builders[size_t(index)];
+    return pages_[size_t(index)] = build ? build(*channel_) : new QWidget;
 }
 
 QWidget* TForm1::page(int index)
 {
     if (index < 0 || index >= int(pages_.size()))
         return nullptr;
-    QWidget*& window = pages_[size_t(index)];
-    if (!window) {
-        const std::array<const std::function<QWidget*(kva::PhoneChannel&)>*, 3> builders{
-            &builders_.configuration, &builders_.phoneNumbers, &builders_.sms};
-        const std::function<QWidget*(kva::PhoneChannel&)>& build = *builders[size_t(index)];
-        window = build ? build(*channel_) : new QWidget;
-        dock(window, PageControl1->widget(index));
-    }
-    return window;
+    if (!pages_[size_t(index)])
+        dock(buildPage(index), PageControl1->widget(index));
+    return pages_[size_t(index)];
 }
 
 void TForm1::NactiIni()

@@ -101,6 +101,7 @@ protected:
 private:
     void dock(QWidget* window, QWidget* page);
     void buildHiddenPages();
+    QWidget* buildPage(int index);
     void comClick(int n);
     void updatePortTips();
 
