@@ -7,6 +7,7 @@
 #include "DialogueLog.h"
 #include "FileDialogs.h"
 #include "FindPhoneDialog.h"
+#include "FirstFrame.h"
 #include "LineFile.h"
 #include "MessageBoxes.h"
 #include "PhoneChannel.h"
@@ -121,16 +122,45 @@ void TForm1::dock(QWidget* window, QWidget* page)
     window->show();
 }
 
-void TForm1::FormCreate(const TabWindows& windows)
+void TForm1::FormCreate(const TabWindows& windows, HiddenPages hidden)
 {
-    QWidget* configuration = windows.configuration ? windows.configuration(*channel_) : new QWidget;
-    QWidget* sms = windows.sms ? windows.sms(*channel_) : new QWidget;
-    QWidget* phoneNumbers = windows.phoneNumbers ? windows.phoneNumbers(*channel_) : new QWidget;
-    dock(configuration, TabSheet1);
-    dock(phoneNumbers, TabSheet2);
-    dock(sms, TabSheet3);
+    builders_ = windows;
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { page(index); });
+    page(0);
+    if (hidden == HiddenPages::Now)
+        buildHiddenPages();
+    else
+        kva::afterFirstFrame(*this, [this] { buildHiddenPages(); });
     NactiIni();
     openStartupPort();
+}
+
+void TForm1::buildHiddenPages()
+{
+    // Made in the builders' order and docked in the tabs' order, as they have always been.
+    const bool sms = !pages_[2] && buildPage(2);
+    const bool phoneNumbers = !pages_[1] && buildPage(1);
+    if (phoneNumbers)
+        dock(pages_[1], TabSheet2);
+    if (sms)
+        dock(pages_[2], TabSheet3);
+}
+
+QWidget* TForm1::buildPage(int index)
+{
+    const std::array<const std::function<QWidget*(kva::PhoneChannel&)>*, 3> builders{
+        &builders_.configuration, &builders_.phoneNumbers, &builders_.sms};
+    const std::function<QWidget*(kva::PhoneChannel&)>& build = *builders[size_t(index)];
+    return pages_[size_t(index)] = build ? build(*channel_) : new QWidget;
+}
+
+QWidget* TForm1::page(int index)
+{
+    if (index < 0 || index >= int(pages_.size()))
+        return nullptr;
+    if (!pages_[size_t(index)])
+        dock(buildPage(index), PageControl1->widget(index));
+    return pages_[size_t(index)];
 }
 
 void TForm1::NactiIni()

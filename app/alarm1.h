@@ -23,8 +23,9 @@ class QtDeviceEnumerator;
 class TForm1 : public QMainWindow, public SharedState {
     Q_OBJECT
 public:
-    // Builders of the three tab windows, handed the phone channel; called by FormCreate in
-    // this order: configuration, SMS, phone numbers. The main window takes ownership.
+    // Builders of the three tab windows, handed the phone channel; called by FormCreate (the
+    // last two perhaps later, see HiddenPages) in this order: configuration, SMS, phone numbers.
+    // The main window takes ownership.
     struct TabWindows {
         std::function<QWidget*(kva::PhoneChannel&)> configuration;
         std::function<QWidget*(kva::PhoneChannel&)> sms;
@@ -35,8 +36,19 @@ public:
     explicit TForm1(const QString& settingsPath = QString());
     ~TForm1() override;
 
+    // When FormCreate builds the windows of the two tabs behind the first one.
+    enum class HiddenPages {
+        Now,
+        // Right after the main window's first frame, or at once when their tab is chosen before
+        // that: they cannot be seen earlier, and the window appears sooner.
+        AfterFirstFrame,
+    };
+
     // Creates and docks the tab windows, reads setting.ini, opens the port it names.
-    void FormCreate(const TabWindows& windows);
+    void FormCreate(const TabWindows& windows, HiddenPages hidden = HiddenPages::Now);
+    // The window on tab `index` (0 configuration, 1 phone numbers, 2 SMS), built and docked
+    // now if it was not yet.
+    QWidget* page(int index);
     void NactiIni();
     void UlozIni();
     // Stops any exchange, closes the port, then writes setting.ini (once).
@@ -88,11 +100,15 @@ protected:
 
 private:
     void dock(QWidget* window, QWidget* page);
+    void buildHiddenPages();
+    QWidget* buildPage(int index);
     void comClick(int n);
     void updatePortTips();
 
     QString settingsPath_;
     bool closed_ = false;
     kva::PhoneChannel* channel_ = nullptr;
+    TabWindows builders_;
+    std::array<QWidget*, 3> pages_{}; // by tab index; null until built
     std::unique_ptr<kva::QtDeviceEnumerator> devices_;
 };

@@ -5,6 +5,7 @@
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -64,9 +65,9 @@ int secondChoiceNumber(Option o)
     return o == Option::CallAuthentication ? 1 : 2 * optionIndex(o) + 2;
 }
 
-QFrame* separator(QFrame::Shape shape)
+QFrame* separator(QFrame::Shape shape, QWidget* parent)
 {
-    auto* line = new QFrame;
+    auto* line = new QFrame(parent);
     line->setFrameShape(shape);
     line->setFrameShadow(QFrame::Sunken);
     return line;
@@ -272,7 +273,7 @@ void TForm5::BitBtn4Click()
 QWidget* TForm5::buildOptionGroup(Option o)
 {
     const OptionTexts& t = Texts[optionIndex(o)];
-    auto* group = new QGroupBox(text(t.group));
+    auto* group = new QGroupBox(text(t.group), this);
     auto* first = new QRadioButton(text(t.first), group);
     auto* second = new QRadioButton(text(t.second), group);
     first->setChecked(true); // as designed: the "0" choice
@@ -287,44 +288,45 @@ QWidget* TForm5::buildOptionGroup(Option o)
     return group;
 }
 
-QComboBox* TForm5::makeList(TimeDigit t, int visibleItems)
+QComboBox* TForm5::makeList(const TimeList& spec, QWidget* parent)
 {
-    auto* list = new QComboBox;
-    list->addItems(kva::timeItems(t));
-    list->setMaxVisibleItems(visibleItems);
+    auto* list = new QComboBox(parent);
+    list->addItems(kva::timeItems(spec.digit));
+    list->setMaxVisibleItems(spec.visibleItems);
     list->setEditable(false); // only the listed items can be chosen
-    return list;
+    return *spec.list = list;
 }
 
-QWidget* TForm5::buildTimeGroup(const QString& caption, QComboBox* minutes, QComboBox* seconds)
+QWidget* TForm5::buildTimeGroup(const QString& caption, const TimeList* minutes, const TimeList& seconds)
 {
-    auto* group = new QGroupBox(caption);
+    auto* group = new QGroupBox(caption, this);
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(8, 4, 8, 6);
     grid->setVerticalSpacing(2);
     int column = 0;
     if (minutes) {
-        grid->addWidget(new QLabel(QStringLiteral("Minuty")), 0, column);
-        grid->addWidget(minutes, 1, column++);
-        auto* plus = new QLabel(QStringLiteral("+"));
+        grid->addWidget(new QLabel(QStringLiteral("Minuty"), group), 0, column);
+        grid->addWidget(makeList(*minutes, group), 1, column++);
+        auto* plus = new QLabel(QStringLiteral("+"), group);
         QFont bold = plus->font();
         bold.setBold(true);
         plus->setFont(bold);
         plus->setAlignment(Qt::AlignCenter);
         grid->addWidget(plus, 0, column);
-        grid->addWidget(new QLabel, 1, column++);
+        grid->addWidget(new QLabel(group), 1, column++);
     }
-    grid->addWidget(new QLabel(QStringLiteral("Sekundy")), 0, column);
-    grid->addWidget(seconds, 1, column++);
+    grid->addWidget(new QLabel(QStringLiteral("Sekundy"), group), 0, column);
+    grid->addWidget(makeList(seconds, group), 1, column++);
     grid->setColumnStretch(column, 1);
     return group;
 }
 
-QWidget* TForm5::buildNumberBox(const QString& caption, QLabel* number)
+QWidget* TForm5::buildNumberBox(const QString& caption, QLabel*& number)
 {
-    auto* box = new QWidget;
-    auto* title = new QLabel(caption);
+    auto* box = new QWidget(this);
+    auto* title = new QLabel(caption, box);
     title->setWordWrap(true);
+    number = new QLabel(box);
     kva::nameByCaption(number, title);
     number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     number->setTextFormat(Qt::PlainText); // a loaded line is shown as it is, never as markup
@@ -347,6 +349,9 @@ QWidget* TForm5::buildNumberBox(const QString& caption, QLabel* number)
     return box;
 }
 
+// Every control is made inside the page, in the order the columns show them (which is also the
+// order of the focus chain). Made loose and put in afterwards, each control would be told of the
+// page's small font once more, and the lists would build their pop-ups for it.
 void TForm5::buildLayout()
 {
     auto* column1 = new QVBoxLayout;
@@ -379,27 +384,26 @@ void TForm5::buildLayout()
     RadioButton21 = radio_[21];
     RadioButton22 = radio_[22];
 
-    StaticText1 = new QLabel;
-    StaticText2 = new QLabel;
     column2->addStretch();
     column2->addWidget(buildNumberBox(QStringLiteral("Číslo které uložíte na 5. pozici SIM"), StaticText1));
     column2->addSpacing(10); // keeps the number's frame clear of the tab page's edge
+    QFrame* divider = separator(QFrame::VLine, this);
 
-    ComboBox1 = makeList(TimeDigit::DeactivationMinutes, 10);
-    ComboBox2 = makeList(TimeDigit::DeactivationSeconds, 12);
-    ComboBox3 = makeList(TimeDigit::AfterActivationMinutes, 10);
-    ComboBox4 = makeList(TimeDigit::AfterActivationSeconds, 10);
-    ComboBox6 = makeList(TimeDigit::AlarmRelayTime, 10);
+    const TimeList deactivationMinutes{&ComboBox1, TimeDigit::DeactivationMinutes, 10};
+    const TimeList afterActivationMinutes{&ComboBox3, TimeDigit::AfterActivationMinutes, 10};
     auto* column3 = new QVBoxLayout;
     column3->setSpacing(10);
-    column3->addWidget(buildTimeGroup(QStringLiteral("Čas pro možnost deaktivace"), ComboBox1, ComboBox2));
-    column3->addWidget(buildTimeGroup(QStringLiteral("Čas po aktivaci"), ComboBox3, ComboBox4));
-    column3->addWidget(buildTimeGroup(QStringLiteral("Doba sepnutí poplachového relé"), nullptr, ComboBox6));
+    column3->addWidget(buildTimeGroup(QStringLiteral("Čas pro možnost deaktivace"), &deactivationMinutes,
+                                      {&ComboBox2, TimeDigit::DeactivationSeconds, 12}));
+    column3->addWidget(buildTimeGroup(QStringLiteral("Čas po aktivaci"), &afterActivationMinutes,
+                                      {&ComboBox4, TimeDigit::AfterActivationSeconds, 10}));
+    column3->addWidget(buildTimeGroup(QStringLiteral("Doba sepnutí poplachového relé"), nullptr,
+                                      {&ComboBox6, TimeDigit::AlarmRelayTime, 10}));
     column3->addStretch();
     column3->addWidget(buildNumberBox(QStringLiteral("Číslo které uložíte na 6. pozici SIM"), StaticText2));
     column3->addSpacing(10);
 
-    VrLabel1 = new QLabel;
+    VrLabel1 = new QLabel(this);
     VrLabel1->setTextFormat(Qt::PlainText);
     VrLabel1->setAlignment(Qt::AlignCenter);
     QFont bold = VrLabel1->font();
@@ -408,8 +412,11 @@ void TForm5::buildLayout()
     QPalette red = VrLabel1->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     VrLabel1->setPalette(red);
-    VrLabel1->setMinimumHeight(VrLabel1->fontMetrics().height() + 4);
-    Gauge1 = new QProgressBar;
+    // The status line is as high as a line of the application's bold font, not the page's.
+    QFont applicationBold = QApplication::font(VrLabel1);
+    applicationBold.setBold(true);
+    VrLabel1->setMinimumHeight(QFontMetrics(applicationBold, VrLabel1).height() + 4);
+    Gauge1 = new QProgressBar(this);
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     QSizePolicy keepPlace = Gauge1->sizePolicy();
@@ -417,12 +424,13 @@ void TForm5::buildLayout()
     Gauge1->setSizePolicy(keepPlace);
     Gauge1->hide();
 
-    BitBtn1 = new QPushButton(QStringLiteral("Parametry v aplikaci vymazat"));
+    BitBtn1 = new QPushButton(QStringLiteral("Parametry v aplikaci vymazat"), this);
     BitBtn1->setToolTip(QStringLiteral("Maže parametry pouze v programu, ne v telefonu"));
-    Button1 = new QPushButton(QStringLiteral("Načíst konfiguraci z telefonu"));
-    BitBtn3 = new QPushButton(QStringLiteral("Uložit konfiguraci do telefonu"));
-    BitBtn4 = new QPushButton(QStringLiteral("Načíst konfiguraci ze souboru"));
-    BitBtn2 = new QPushButton(QStringLiteral("Uložit konfiguraci do souboru"));
+    Button1 = new QPushButton(QStringLiteral("Načíst konfiguraci z telefonu"), this);
+    BitBtn3 = new QPushButton(QStringLiteral("Uložit konfiguraci do telefonu"), this);
+    QFrame* rule = separator(QFrame::HLine, this);
+    BitBtn4 = new QPushButton(QStringLiteral("Načíst konfiguraci ze souboru"), this);
+    BitBtn2 = new QPushButton(QStringLiteral("Uložit konfiguraci do souboru"), this);
     for (QPushButton* b : {BitBtn1, Button1, BitBtn3, BitBtn4, BitBtn2})
         b->setMinimumHeight(30);
 
@@ -436,7 +444,7 @@ void TForm5::buildLayout()
     column4->addWidget(Button1);
     column4->addWidget(BitBtn3);
     column4->addSpacing(8);
-    column4->addWidget(separator(QFrame::HLine));
+    column4->addWidget(rule);
     column4->addSpacing(8);
     column4->addWidget(BitBtn4);
     column4->addWidget(BitBtn2);
@@ -447,7 +455,7 @@ void TForm5::buildLayout()
     page->setSpacing(5);
     page->addLayout(column1);
     page->addLayout(column2);
-    page->addWidget(separator(QFrame::VLine));
+    page->addWidget(divider);
     page->addLayout(column3);
     page->addLayout(column4);
 }

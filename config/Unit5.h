@@ -114,9 +114,15 @@ public:
 private:
     void buildLayout();
     QWidget* buildOptionGroup(kva::Option o);
-    QWidget* buildTimeGroup(const QString& caption, QComboBox* minutes, QComboBox* seconds);
-    QWidget* buildNumberBox(const QString& caption, QLabel* number);
-    QComboBox* makeList(kva::TimeDigit t, int visibleItems);
+    // A list of a time group: the member it is kept in, what it lists, the items its pop-up shows.
+    struct TimeList {
+        QComboBox** list;
+        kva::TimeDigit digit;
+        int visibleItems;
+    };
+    QWidget* buildTimeGroup(const QString& caption, const TimeList* minutes, const TimeList& seconds);
+    QWidget* buildNumberBox(const QString& caption, QLabel*& number);
+    QComboBox* makeList(const TimeList& spec, QWidget* parent);
     void timeChosen(kva::TimeDigit t);
     void connectTransfer();
 

@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         [](kva::PhoneChannel& f) { return new TForm5(f); },
         [](kva::PhoneChannel& f) { return new TForm4(f); },
         [](kva::PhoneChannel& f) { return new TForm6(f); },
-    });
+    }, TForm1::HiddenPages::AfterFirstFrame);
 
     kva::createInfoWindows(form1);
 

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 TEST(MainWindow, ShowsCaptionPagesAndMenus)
@@ -27,6 +28,29 @@ TEST(MainWindow, ShowsCaptionPagesAndMenus)
     EXPECT_EQ(form.Napoveda1->text(), QStringLiteral("Nápověda"));
     EXPECT_EQ(form.Oaplikaci2->text(), QStringLiteral("O aplikaci"));
     EXPECT_EQ(form.SmsCentreNumber, QStringLiteral("+420603052000"));
+}
+
+TEST(MainWindow, HiddenPagesAreBuiltRightAfterTheFirstFrame)
+{
+    TempDir dir;
+    QStringList built;
+    auto builder = [&built](const QString& name) {
+        return [&built, name](kva::PhoneChannel&) {
+            built << name;
+            return new QWidget;
+        };
+    };
+    TForm1 form(dir.path("setting.ini"));
+    form.FormCreate({builder("configuration"), builder("sms"), builder("numbers")}, TForm1::HiddenPages::AfterFirstFrame);
+    EXPECT_EQ(built, QStringList{"configuration"});
+    ASSERT_EQ(form.PageControl1->count(), 3); // every caption is there for the first frame
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return built.size() == 3; }));
+    EXPECT_EQ(built, (QStringList{"configuration", "sms", "numbers"}));
+    EXPECT_EQ(form.page(0)->parentWidget(), form.TabSheet1);
+    EXPECT_EQ(form.page(1)->parentWidget(), form.TabSheet2);
+    EXPECT_EQ(form.page(2)->parentWidget(), form.TabSheet3);
+    EXPECT_EQ(form.PageControl1->currentIndex(), 0);
 }
 
 TEST(MainWindow, ClosingWritesTheCheckedPortAndCentreNumber)

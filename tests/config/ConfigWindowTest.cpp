@@ -161,6 +161,20 @@ TEST(ConfigPage, FitsItsTabPage)
     }
 }
 
+TEST_F(ConfigWindow, TabGoesDownEachColumnInTurn)
+{
+    QList<QWidget*> expected;
+    for (int i = 0; i < kva::OptionCount; ++i)
+        expected << page.firstChoiceButton(Option(i)) << page.secondChoiceButton(Option(i));
+    expected << page.ComboBox1 << page.ComboBox2 << page.ComboBox3 << page.ComboBox4 << page.ComboBox6 << page.BitBtn1
+             << page.Button1 << page.BitBtn3 << page.BitBtn4 << page.BitBtn2;
+    QList<QWidget*> chain;
+    for (QWidget* w = page.nextInFocusChain(); w != &page; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain << w;
+    EXPECT_EQ(chain, expected);
+}
+
 TEST_F(ConfigWindow, ClickingOptionsAndChoosingTimesShowsTheNumbers)
 {
     click(page.RadioButton1);

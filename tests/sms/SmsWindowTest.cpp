@@ -98,9 +98,13 @@ TEST_F(SmsWindow, CentreNumberTravelsThroughSettingIni)
     {
         TForm1 main(dir.path("setting.ini"));
         TForm4* sms = nullptr;
-        main.FormCreate({{}, [&](kva::PhoneChannel& f) { return sms = new TForm4(f); }, {}});
-        main.show();
+        // As the program starts: the SMS window is built only when its tab is chosen first.
+        main.FormCreate({{}, [&](kva::PhoneChannel& f) { return sms = new TForm4(f); }, {}},
+                        TForm1::HiddenPages::AfterFirstFrame);
+        EXPECT_EQ(sms, nullptr);
         main.PageControl1->setCurrentIndex(2);
+        ASSERT_NE(sms, nullptr);
+        main.show();
         EXPECT_EQ(sms->VrStrEdit19->text(), QStringLiteral("+420777000111"));
         sms->VrStrEdit19->selectAll();
         QTest::keyClick(sms->VrStrEdit19, Qt::Key_Delete);
