@@ -31,6 +31,18 @@ inline const QList<QByteArray>& initialPdus()
     return pdus;
 }
 
+// What the store of the initial fields sends: nine deletes, then each announcement and its PDU.
+inline QByteArray storeTranscript()
+{
+    QByteArray out;
+    for (int n = 1; n <= 9; ++n)
+        out += "AT+CMGD=" + QByteArray::number(n) + '\r';
+    const int lengths[9] = {17, 17, 17, 21, 21, 18, 18, 18, 18};
+    for (int i = 0; i < 9; ++i)
+        out += "AT+CMGW=" + QByteArray::number(lengths[i]) + '\r' + initialPdus()[i] + '\x1a';
+    return out;
+}
+
 // What a read sends: the probe, then AT+CMGR for positions 1 to 9.
 inline QByteArray readTranscript()
 {
