@@ -2,7 +2,10 @@
 // taking turns, and measures the time from exec to the first painted frame and the peak memory of
 // each start. Both run from copies in a temporary folder, so no setting.ini of a developer opens a
 // port. QT_QPA_PLATFORM is used as set (offscreen when unset; xcb with DISPLAY for Xvfb).
-//   bench_startup [runs] [program] [bare window]
+// Both run on one and the same CPU (the first this benchmark may use, or --cpu N): the cores of
+// a virtual machine can differ in speed by a third or more, and starts landing on the slow one
+// would otherwise decide the median. --any-cpu leaves the placement to the kernel.
+//   bench_startup [--cpu N | --any-cpu] [runs] [program] [bare window]
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +17,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -129,13 +133,51 @@ std::string copyInto(const std::filesystem::path& folder, const std::string& fil
 
 } // namespace
 
+// The CPU both programs are held to: the one asked for, else the first this process may use;
+// -1 leaves them free. The children inherit this process's affinity.
+int pinToOneCpu(int wanted)
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        fail("sched_getaffinity: " + std::string(std::strerror(errno)));
+    int cpu = wanted;
+    for (int c = 0; cpu < 0 && c < CPU_SETSIZE; ++c)
+        if (CPU_ISSET(c, &allowed))
+            cpu = c;
+    if (cpu < 0 || cpu >= CPU_SETSIZE || !CPU_ISSET(cpu, &allowed))
+        fail("cannot run on CPU " + std::to_string(wanted));
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    if (sched_setaffinity(0, sizeof one, &one) != 0)
+        fail("sched_setaffinity: " + std::string(std::strerror(errno)));
+    return cpu;
+}
+
 int main(int argc, char** argv)
 {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
-    const std::string program = argc > 2 ? argv[2] : KVA_PROGRAM_PATH;
-    const std::string bare = argc > 3 ? argv[3] : KVA_BARE_PATH;
-    if (runs < 1)
-        fail("usage: bench_startup [runs] [program] [bare window]");
+    const char* const usage = "usage: bench_startup [--cpu N | --any-cpu] [runs] [program] [bare window]";
+    int wantedCpu = -1;
+    bool pin = true;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--any-cpu")
+            pin = false;
+        else if (a == "--cpu" && i + 1 < argc)
+            wantedCpu = std::atoi(argv[++i]);
+        else if (a.rfind("--", 0) == 0)
+            fail(usage);
+        else
+            args.push_back(a);
+    }
+    const int runs = args.size() > 0 ? std::atoi(args[0].c_str()) : 15;
+    const std::string program = args.size() > 1 ? args[1] : KVA_PROGRAM_PATH;
+    const std::string bare = args.size() > 2 ? args[2] : KVA_BARE_PATH;
+    if (runs < 1 || args.size() > 3)
+        fail(usage);
+    const int cpu = pin ? pinToOneCpu(wantedCpu) : -1;
 
     char folderName[] = "/tmp/kva-startup-XXXXXX";
     if (!mkdtemp(folderName))
@@ -159,7 +201,11 @@ int main(int argc, char** argv)
 
     const Summary a = summarise(ours);
     const Summary b = summarise(floor);
-    std::printf("exec to first frame, %d starts each, QT_QPA_PLATFORM=%s\n", runs, std::getenv("QT_QPA_PLATFORM"));
+    std::printf("exec to first frame, %d starts each, QT_QPA_PLATFORM=%s, ", runs, std::getenv("QT_QPA_PLATFORM"));
+    if (cpu >= 0)
+        std::printf("both on CPU %d\n", cpu);
+    else
+        std::printf("on any CPU\n");
     std::printf("%-16s %11s  %17s  %17s  %10s\n", "", "median", "middle half", "min .. max", "peak mem");
     print("kva271-config", a);
     print("bare window", b);
