@@ -44,8 +44,9 @@ void exitAtFirstFrameIfAsked(QWidget& window)
 {
     if (qEnvironmentVariableIsEmpty("KVA271_EXIT_AT_FIRST_FRAME"))
         return;
-    afterFirstFrame(window, [] {
-        std::fputs("first-frame\n", stdout);
+    afterFirstFrame(window, [&window] {
+        // The size lets the benchmark start a bare window as large as this one.
+        std::printf("first-frame %dx%d\n", window.width(), window.height());
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });

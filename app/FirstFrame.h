@@ -10,8 +10,9 @@ namespace kva {
 void afterFirstFrame(QWidget& window, std::function<void()> task);
 
 // For the start-up benchmark (bench/startup): when the environment variable
-// KVA271_EXIT_AT_FIRST_FRAME is set, the program prints "first-frame" on standard output once the
-// window has painted for the first time and ends without saving anything. Otherwise nothing.
+// KVA271_EXIT_AT_FIRST_FRAME is set, the program prints "first-frame WxH" (the window's size) on
+// standard output once the window has painted for the first time and ends without saving
+// anything. Otherwise nothing.
 void exitAtFirstFrameIfAsked(QWidget& window);
 
 } // namespace kva

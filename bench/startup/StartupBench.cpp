@@ -1,6 +1,7 @@
 // Start-up benchmark: starts the program and a bare Qt Widgets window with one label N times each,
 // taking turns, and measures the time from exec to the first painted frame and the peak memory of
-// each start. Both run from copies in a temporary folder, so no setting.ini of a developer opens a
+// each start. A second floor, the bare window made as large as the program's window, tells what
+// the size alone costs (its pixels are memory new to the process). Both run from copies in a temporary folder, so no setting.ini of a developer opens a
 // port. QT_QPA_PLATFORM is used as set (offscreen when unset; xcb with DISPLAY for Xvfb).
 // Both run on one and the same CPU (the first this benchmark may use, or --cpu N): the cores of
 // a virtual machine can differ in speed by a third or more, and starts landing on the slow one
@@ -31,6 +32,7 @@ namespace {
 struct Start {
     double seconds = 0;
     double peakMiB = 0;
+    std::string windowSize; // "WxH" from the first-frame line
 };
 
 double now()
@@ -46,9 +48,9 @@ double now()
     std::exit(1);
 }
 
-// One start: exec, wait for the line "first-frame" the program prints after its first paint
+// One start: exec, wait for the line "first-frame WxH" the program prints after its first paint
 // (KVA271_EXIT_AT_FIRST_FRAME), then reap it for its peak resident memory.
-Start startOnce(const std::string& path)
+Start startOnce(const std::string& path, const std::string& argument = {})
 {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0)
@@ -57,7 +59,8 @@ Start startOnce(const std::string& path)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    char* argv[] = {const_cast<char*>(path.c_str()), argument.empty() ? nullptr : const_cast<char*>(argument.c_str()),
+                    nullptr};
 
     const double begin = now();
     pid_t pid = 0;
@@ -69,6 +72,7 @@ Start startOnce(const std::string& path)
 
     std::string text;
     double end = 0;
+    size_t line = std::string::npos;
     while (end == 0) {
         pollfd p{out[0], POLLIN, 0};
         if (poll(&p, 1, 30000) <= 0) {
@@ -83,15 +87,18 @@ Start startOnce(const std::string& path)
             fail(path + " ended before its first frame");
         }
         text.append(buffer, size_t(n));
-        if (text.find("first-frame\n") != std::string::npos)
+        line = text.find("first-frame");
+        if (line != std::string::npos && text.find('\n', line) != std::string::npos)
             end = now();
     }
+    const size_t sizeAt = line + std::strlen("first-frame ");
+    const std::string size = sizeAt < text.size() ? text.substr(sizeAt, text.find('\n', line) - sizeAt) : std::string();
     close(out[0]);
     int status = 0;
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         fail(path + " did not end cleanly after its first frame");
-    return {end - begin, double(usage.ru_maxrss) / 1024.0};
+    return {end - begin, double(usage.ru_maxrss) / 1024.0, size};
 }
 
 double quantile(std::vector<double> values, double q)
@@ -189,26 +196,35 @@ int main(int argc, char** argv)
     setenv("KVA271_EXIT_AT_FIRST_FRAME", "1", 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
-    // One start of each first, not counted: the libraries and fonts come into the page cache.
-    startOnce(programCopy);
+    // One start of each first, not counted: the libraries and fonts come into the page cache. The
+    // program's tells its window's size.
+    const std::string size = startOnce(programCopy).windowSize;
+    if (size.empty())
+        fail(program + " did not tell its window's size");
     startOnce(bareCopy);
-    std::vector<Start> ours, floor;
-    for (int i = 0; i < runs; ++i) { // taking turns spreads any load of the machine over both
+    startOnce(bareCopy, size);
+    std::vector<Start> ours, floor, sameSize;
+    for (int i = 0; i < runs; ++i) { // taking turns spreads any load of the machine over all three
         ours.push_back(startOnce(programCopy));
         floor.push_back(startOnce(bareCopy));
+        sameSize.push_back(startOnce(bareCopy, size));
     }
     std::filesystem::remove_all(folder);
 
     const Summary a = summarise(ours);
     const Summary b = summarise(floor);
+    const Summary c = summarise(sameSize);
     std::printf("exec to first frame, %d starts each, QT_QPA_PLATFORM=%s, ", runs, std::getenv("QT_QPA_PLATFORM"));
     if (cpu >= 0)
-        std::printf("both on CPU %d\n", cpu);
+        std::printf("all on CPU %d\n", cpu);
     else
         std::printf("on any CPU\n");
     std::printf("%-16s %11s  %17s  %17s  %10s\n", "", "median", "middle half", "min .. max", "peak mem");
     print("kva271-config", a);
     print("bare window", b);
+    print(("bare " + size).c_str(), c);
     std::printf("ratio of medians: time %.2f, peak memory %.2f\n", a.median / b.median, a.peakMiB / b.peakMiB);
+    std::printf("the bare window at %s against the bare window: time %.2f, peak memory %.2f\n", size.c_str(),
+                c.median / b.median, c.peakMiB / b.peakMiB);
     return 0;
 }
