@@ -1,11 +1,12 @@
 // Start-up benchmark: starts the program and a bare Qt Widgets window with one label N times each,
 // taking turns, and measures the time from exec to the first painted frame and the peak memory of
 // each start. A second floor, the bare window made as large as the program's window, tells what
-// the size alone costs (its pixels are memory new to the process). Both run from copies in a temporary folder, so no setting.ini of a developer opens a
-// port. QT_QPA_PLATFORM is used as set (offscreen when unset; xcb with DISPLAY for Xvfb).
-// Both run on one and the same CPU (the first this benchmark may use, or --cpu N): the cores of
-// a virtual machine can differ in speed by a third or more, and starts landing on the slow one
-// would otherwise decide the median. --any-cpu leaves the placement to the kernel.
+// the size alone costs (its pixels are memory new to the process). All run from copies in a
+// temporary folder, so no setting.ini of a developer opens a port. QT_QPA_PLATFORM is used as set
+// (offscreen when unset; xcb with DISPLAY for Xvfb). All run on one and the same CPU (the first
+// this benchmark may use, or --cpu N): the cores of a virtual machine can differ in speed by a
+// third or more, and starts landing on the slow one would otherwise decide the median.
+// --any-cpu leaves the placement to the kernel.
 //   bench_startup [--cpu N | --any-cpu] [runs] [program] [bare window]
 #include <algorithm>
 #include <cerrno>
@@ -73,6 +74,7 @@ Start startOnce(const std::string& path, const std::string& argument = {})
     std::string text;
     double end = 0;
     size_t line = std::string::npos;
+    size_t lineEnd = std::string::npos;
     while (end == 0) {
         pollfd p{out[0], POLLIN, 0};
         if (poll(&p, 1, 30000) <= 0) {
@@ -88,11 +90,12 @@ Start startOnce(const std::string& path, const std::string& argument = {})
         }
         text.append(buffer, size_t(n));
         line = text.find("first-frame");
-        if (line != std::string::npos && text.find('\n', line) != std::string::npos)
+        lineEnd = line == std::string::npos ? line : text.find('\n', line);
+        if (lineEnd != std::string::npos)
             end = now();
     }
     const size_t sizeAt = line + std::strlen("first-frame ");
-    const std::string size = sizeAt < text.size() ? text.substr(sizeAt, text.find('\n', line) - sizeAt) : std::string();
+    const std::string size = sizeAt < lineEnd ? text.substr(sizeAt, lineEnd - sizeAt) : std::string();
     close(out[0]);
     int status = 0;
     rusage usage{};
@@ -138,10 +141,8 @@ std::string copyInto(const std::filesystem::path& folder, const std::string& fil
     return target.string();
 }
 
-} // namespace
-
-// The CPU both programs are held to: the one asked for, else the first this process may use;
-// -1 leaves them free. The children inherit this process's affinity.
+// Holds this process, and so the programs it starts, to one CPU: the one asked for (wanted >= 0),
+// else the first this process may use. Returns that CPU.
 int pinToOneCpu(int wanted)
 {
     cpu_set_t allowed;
@@ -161,6 +162,8 @@ int pinToOneCpu(int wanted)
         fail("sched_setaffinity: " + std::string(std::strerror(errno)));
     return cpu;
 }
+
+} // namespace
 
 int main(int argc, char** argv)
 {
