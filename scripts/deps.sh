@@ -2,12 +2,17 @@
 # Installs the Debian packages that are missing, and only those.
 #   scripts/deps.sh          what building and running the program (and ./run --demo) needs
 #   scripts/deps.sh --test   that and what the tests, benchmarks, fuzzing and tools need (./test)
+#   scripts/deps.sh --list run|test   print one set, one package a line, and install nothing
+# cmake/debian-packages.txt names the package of everything the CMake files find; the test
+# tests/deps/check_deps.sh keeps it and the two sets below in step with them.
 set -euo pipefail
 
-# The program and the simulated phone: a compiler, CMake, Qt 6 Widgets, libjpeg and a font.
+# The program and the simulated phone: a compiler, CMake, Qt 6 Widgets and Serial Port (the
+# phone finder lists the devices with it), libjpeg and a font.
 run_packages=(
   build-essential cmake
   qt6-base-dev libgl-dev
+  qt6-serialport-dev
   libjpeg62-turbo-dev
   fonts-dejavu-core
 )
@@ -18,14 +23,21 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy python3
   appstream desktop-file-utils file
-  qt6-serialport-dev
 )
 
+usage() { echo "usage: scripts/deps.sh [--test | --list run|test]" >&2; exit 2; }
 packages=("${run_packages[@]}")
 case "${1:-}" in
   --test) packages+=("${test_packages[@]}") ;;
+  --list)
+    case "${2:-}" in
+      run) printf '%s\n' "${run_packages[@]}" ;;
+      test) printf '%s\n' "${test_packages[@]}" ;;
+      *) usage ;;
+    esac
+    exit 0 ;;
   "") ;;
-  *) echo "usage: scripts/deps.sh [--test]" >&2; exit 2 ;;
+  *) usage ;;
 esac
 
 missing=()
