@@ -1,7 +1,7 @@
 #include "Unit5.h"
 
 #include "CaptionedValue.h"
-#include "PhoneChannel.h"
+#include "SimLink.h"
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 
@@ -75,8 +75,8 @@ QFrame* separator(QFrame::Shape shape, QWidget* parent)
 
 } // namespace
 
-TForm5::TForm5(kva::PhoneChannel& channel, QWidget* parent)
-    : QWidget(parent), channel_(channel), state_(channel.state())
+TForm5::TForm5(kva::SimLink& link, QWidget* parent)
+    : QWidget(parent), link_(link)
 {
     setWindowTitle(QStringLiteral("Konfigurace"));
     // The page has a fixed designed size; a fixed small font keeps all four columns inside it.

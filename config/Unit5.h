@@ -10,18 +10,21 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class SharedState;
 namespace kva {
-class PhoneChannel;
+class SimLink;
+namespace sim {
+struct PositionResult;
+struct Progress;
+}
 }
 
 // The "Konfigurace" page: eleven two-way options and five times, both SIM numbers always
 // shown, the configuration files, and the transfer of both numbers to and from SIM phone-book
-// positions 5 ("Setup") and 6 ("Casy") through the main window's phone channel (Unit5Transfer.cpp).
+// positions 5 ("Setup") and 6 ("Casy") through the SIM link (Unit5Transfer.cpp).
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm5(kva::PhoneChannel& channel, QWidget* parent = nullptr);
+    explicit TForm5(kva::SimLink& link, QWidget* parent = nullptr);
 
     // Defaults at creation: every "0" choice, every list at "0", both numbers "+000000000000".
     void FormCreate();
@@ -53,14 +56,11 @@ public:
     void BitBtn2Click(); // save to a *.par file
     void BitBtn4Click(); // load from a *.par file
 
-    // Write to the phone: port check, probe, then (Timer1Timer, 500 ms later) position 5, a
-    // 1.5 s pause with the gauge at 25, 50, 75, 100, and position 6.
+    // Write both numbers to the SIM, as the page shows them at the click: position 5 the
+    // options ("Setup"), position 6 the times ("Casy").
     void BitBtn3Click();
-    void Timer1Timer();
-    // Read from the phone: probe (step 0), then positions 5 and 6, each answer examined by
-    // Timer2Timer 500 ms after its command.
+    // Read both numbers from the SIM; an entry found replaces the page's settings.
     void Button1Click();
-    void Timer2Timer();
     // Status label empty, gauge hidden, action buttons enabled.
     void backToIdle();
 
@@ -125,9 +125,10 @@ private:
     QComboBox* makeList(const TimeList& spec, QWidget* parent);
     void timeChosen(kva::TimeDigit t);
     void connectTransfer();
+    kva::sim::Progress statusProgress();
+    void showReadEntry(const kva::sim::PositionResult& result);
 
-    kva::PhoneChannel& channel_;
-    SharedState& state_;
+    kva::SimLink& link_;
     kva::ConfigModel model_;
     std::array<QRadioButton*, 23> radio_{}; // 1 … 22
 };

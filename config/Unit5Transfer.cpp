@@ -1,11 +1,9 @@
-// The "Konfigurace" page's transfer of its two numbers to and from the phone, as exchange
-// tables played by the channel.
+// The "Konfigurace" page's transfer of its two numbers to and from the SIM: requests built
+// from the page, results shown on it.
 #include "Unit5.h"
 
-#include "AtCommands.h"
 #include "PageControls.h"
-#include "PhoneChannel.h"
-#include "PhoneReply.h"
+#include "SimLink.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -13,15 +11,8 @@
 
 namespace {
 
-// From a command (or the probe) to the examination of its answer.
-constexpr int AnswerWaitMs = 500;
-// Between the write's two commands, in three steps of the gauge.
-constexpr int WritePauseMs = 500;
-
-QString writtenAt(int position)
-{
-    return QStringLiteral("zápis konfigurace na pozici %1 telefonního seznamu SIM").arg(position);
-}
+constexpr int OptionsPosition = 5;
+constexpr int TimesPosition = 6;
 
 } // namespace
 
@@ -29,7 +20,7 @@ void TForm5::connectTransfer()
 {
     connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
-    channel_.guardButtons({BitBtn3, Button1});
+    link_.guardButtons({BitBtn3, Button1});
 }
 
 void TForm5::backToIdle()
@@ -38,84 +29,47 @@ void TForm5::backToIdle()
     Povol_tlacitka();
 }
 
-void TForm5::BitBtn3Click()
+kva::sim::Progress TForm5::statusProgress()
 {
-    kva::Exchange write = channel_.probe(AnswerWaitMs, this, [this] { Povol_tlacitka(); },
-                                         [this] { state_.ExchangePhase = QStringLiteral("test_komunikace"); });
-    write.then([this] { Timer1Timer(); });
-    channel_.start(this, [this] { backToIdle(); }, std::move(write));
+    kva::sim::Progress p = kva::statusRowProgress(VrLabel1, Gauge1, QString(), [this] { Povol_tlacitka(); });
+    p.answered = [this] { Zakaz_tlacitka(); };
+    p.notAnswered = [this] { Povol_tlacitka(); };
+    return p;
 }
 
-// The probe was answered: both commands are built now, from the numbers shown when the
-// write begins.
-void TForm5::Timer1Timer()
+void TForm5::BitBtn3Click()
 {
-    if (state_.ExchangePhase != QStringLiteral("test_komunikace"))
-        return;
-    Zakaz_tlacitka();
-    state_.ExchangePhase = QStringLiteral("prvni_konfigurak");
-    kva::showBusy(VrLabel1, Gauge1);
-    Gauge1->setValue(25);
-    // Each command is confirmed by the phone before the exchange goes on: the first at the end
-    // of the pause it already has, the second within one answer wait after it.
-    kva::Exchange write;
-    write.send(kva::phoneBookWriteCommand(5, StaticText1->text(), QStringLiteral("Setup")))
-        .pause(WritePauseMs)
-        .then([this] { Gauge1->setValue(50); })
-        .pause(WritePauseMs)
-        .then([this] { Gauge1->setValue(75); })
-        .pause(WritePauseMs)
-        .check(channel_.confirm({kva::Confirmation::Done, writtenAt(5), true}))
-        .then([this] { Gauge1->setValue(100); })
-        .send(kva::phoneBookWriteCommand(6, StaticText2->text(), QStringLiteral("Casy")))
-        .await(AnswerWaitMs)
-        .check(channel_.confirm({kva::Confirmation::Done, writtenAt(6)}))
-        .then([this] {
-            state_.ReplyBuffer = QStringLiteral(" ");
-            kva::showIdle(VrLabel1, Gauge1, kva::allWritesConfirmedText());
-            Povol_tlacitka();
-        });
-    channel_.continueWith(write);
+    // Both numbers are taken now: what is written is what the page showed at the click.
+    const QList<kva::sim::EntryToWrite> entries{
+        {OptionsPosition, StaticText1->text(), QStringLiteral("Setup")},
+        {TimesPosition, StaticText2->text(), QStringLiteral("Casy")},
+    };
+    kva::sim::Progress p = statusProgress();
+    link_.start(this, [&](kva::sim::SimAccess& sim) {
+        return sim.writeEntries(kva::sim::Set::Configuration, entries, p);
+    });
 }
 
 void TForm5::Button1Click()
 {
-    kva::Exchange read =
-        channel_.probe(AnswerWaitMs, this, [this] { Povol_tlacitka(); }, [this] { state_.ExchangeStep = 0; });
-    read.then([this] { Zakaz_tlacitka(); });
-    for (int position : {5, 6})
-        read.send(kva::phoneBookReadCommand(position))
-            .then([this, position] {
-                state_.ExchangeStep = position;
-                if (position == 5)
-                    kva::showBusy(VrLabel1, Gauge1);
-            })
-            .await(AnswerWaitMs)
-            .then([this] { Timer2Timer(); });
-    channel_.start(this, [this] { backToIdle(); }, std::move(read));
+    kva::sim::Progress p = statusProgress();
+    p.positionDone = [this](const kva::sim::PositionResult& r) { showReadEntry(r); };
+    link_.start(this, [&](kva::sim::SimAccess& sim) {
+        return sim.readEntries(kva::sim::Set::Configuration, {OptionsPosition, TimesPosition}, p);
+    });
 }
 
-// The answer to the read of position 5 (the options) or 6 (the times) is in ReplyBuffer.
-void TForm5::Timer2Timer()
+// An entry found replaces what the page shows; an empty position leaves it.
+void TForm5::showReadEntry(const kva::sim::PositionResult& result)
 {
-    const int position = state_.ExchangeStep;
-    // Only an answer to this very command, naming this position, counts as an entry.
-    const kva::PhoneBookEntry entry = kva::phoneBookEntry(state_.ReplyBuffer, position);
-    if (position == 5) {
-        if (entry.present) {
-            Smaz_nastaveni();
-            StaticText1->setText(entry.number);
-            Nastaveni_checku(StaticText1->text());
-        }
-        Gauge1->setValue(100);
-        state_.ReplyBuffer = QStringLiteral(" ");
-    } else if (position == 6) {
-        if (entry.present) {
-            StaticText2->setText(entry.number);
-            Nastaveni_casu(StaticText2->text()); // a non-digit throws: the exchange ends with the error shown
-            state_.ReplyBuffer = QStringLiteral(" ");
-        }
-        kva::showIdle(VrLabel1, Gauge1, QString());
-        Povol_tlacitka();
+    if (!result.found())
+        return;
+    if (result.position == OptionsPosition) {
+        Smaz_nastaveni();
+        StaticText1->setText(result.entry.number);
+        Nastaveni_checku(StaticText1->text());
+    } else if (result.position == TimesPosition) {
+        StaticText2->setText(result.entry.number);
+        Nastaveni_casu(StaticText2->text()); // a non-digit throws: the read ends with the error shown
     }
 }

@@ -4,7 +4,7 @@
 #include "MessageBoxes.h"
 #include "PageControls.h"
 #include "VrStrEdit.h"
-#include "PhoneChannel.h"
+#include "SimLink.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -28,8 +28,8 @@ QLabel* boldLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-TForm6::TForm6(kva::PhoneChannel& channel, QWidget* parent)
-    : QWidget(parent), channel_(channel), state_(channel.state())
+TForm6::TForm6(kva::SimLink& link, QWidget* parent)
+    : QWidget(parent), link_(link)
 {
     setWindowTitle(QStringLiteral("Ukládání telefonních čísel"));
 

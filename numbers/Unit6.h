@@ -8,9 +8,11 @@ class QFrame;
 class QGridLayout;
 class QLabel;
 class QPushButton;
-class SharedState;
 namespace kva {
-class PhoneChannel;
+class SimLink;
+namespace sim {
+struct Progress;
+}
 }
 class TGauge;
 class VrStrEdit;
@@ -19,12 +21,12 @@ class FieldMarks;
 }
 
 // Ukládání telefonních čísel: the five phone-book entries (SIM positions 1, 2, 3, 4, 7), their
-// check, clearing, and *.num files; their transfer with the phone through the main window's phone
-// channel (Unit6Transfer.cpp).
+// check, clearing, and *.num files; their transfer with the SIM through the SIM link
+// (Unit6Transfer.cpp).
 class TForm6 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm6(kva::PhoneChannel& channel, QWidget* parent = nullptr);
+    explicit TForm6(kva::SimLink& link, QWidget* parent = nullptr);
 
     // True when every number field is empty or 13 characters beginning with "+".
     bool Kontrola() const;
@@ -35,14 +37,11 @@ public:
     void BitBtn2Click(); // load a *.num file
     void BitBtn3Click(); // save a *.num file
 
-    // Read from the phone: port check, probe (step 0), then positions 1, 2, 3, 4, 7, each
-    // answer examined by Timer2Timer 300 ms after its command.
+    // Read positions 1, 2, 3, 4, 7 from the SIM into the fields.
     void Button1Click();
-    // Write to the phone: Kontrola, port check, probe (step 10), then the five write or
-    // delete commands 1500 ms apart, sent from the texts the fields hold when it begins.
+    // Write the five entries to the SIM after Kontrola, as the fields hold them at the click;
+    // an entry without a number clears its position.
     void Button2Click();
-    // The step after each answer's wait (see Unit6Transfer.cpp).
-    void Timer2Timer();
     // Empties the status label, hides the gauge, enables the buttons.
     void backToIdle();
 
@@ -80,15 +79,11 @@ public:
 private:
     void setButtonsEnabled(bool enabled);
     void connectTransfer();
-    void startExchange(int probeStep); // the probe, then Timer2Timer with ExchangeStep = probeStep
-    void startRead();
-    void startWrite();
-    void readStep(int position);
+    kva::sim::Progress statusProgress();
     // Marks on the names and the replace button under them (Unit6Marks.cpp).
     void addNameMarks(QGridLayout* rows);
 
-    kva::PhoneChannel& channel_;
-    SharedState& state_;
+    kva::SimLink& link_;
     std::array<VrStrEdit*, kva::numbers::EntryCount> numberFields_{};
     std::array<VrStrEdit*, kva::numbers::EntryCount> nameFields_{};
     kva::FieldMarks* marks_ = nullptr;

@@ -1,19 +1,15 @@
-// The phone-number page's transfer of its five entries to and from the phone, as exchange
-// tables played by the channel.
+// The phone-number page's transfer of its five entries to and from the SIM: requests built
+// from the fields, results shown in them.
 #include "Unit6.h"
 
-#include "AtCommands.h"
 #include "MessageBoxes.h"
 #include "NumberTransfer.h"
 #include "PageControls.h"
-#include "PhoneChannel.h"
-#include "PhoneReply.h"
+#include "SimLink.h"
 #include "VrStrEdit.h"
 
 #include <QLabel>
 #include <QPushButton>
-
-#include <optional>
 
 using namespace kva::numbers;
 
@@ -21,7 +17,7 @@ void TForm6::connectTransfer()
 {
     connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
-    channel_.guardButtons({Button1, Button2});
+    link_.guardButtons({Button1, Button2});
 }
 
 void TForm6::backToIdle()
@@ -30,9 +26,31 @@ void TForm6::backToIdle()
     Povol_tlacitka();
 }
 
+kva::sim::Progress TForm6::statusProgress()
+{
+    kva::sim::Progress p = kva::statusRowProgress(VrLabel1, Gauge1, QString(), [this] { Povol_tlacitka(); });
+    p.answered = [this] { Zakaz_tlacitka(); };
+    p.notAnswered = [this] { Povol_tlacitka(); };
+    return p;
+}
+
 void TForm6::Button1Click()
 {
-    startExchange(ReadProbeStep);
+    kva::sim::Progress p = statusProgress();
+    p.answered = [this] {
+        Zakaz_tlacitka();
+        setEntries(Entries{});
+    };
+    p.positionDone = [this](const kva::sim::PositionResult& r) {
+        const int i = entryIndex(r.position);
+        if (!r.found() || i < 0)
+            return;
+        numberFields_[i]->setText(r.entry.number);
+        nameFields_[i]->setText(r.entry.name);
+    };
+    link_.start(this, [&](kva::sim::SimAccess& sim) {
+        return sim.readEntries(kva::sim::Set::PhoneNumbers, readPositions(), p);
+    });
 }
 
 void TForm6::Button2Click()
@@ -41,85 +59,10 @@ void TForm6::Button2Click()
         kva::showRefusal(this, QStringLiteral("POZOR - telefonní čísla nejsou ve správném formátu !"));
         return;
     }
-    startExchange(WriteProbeStep);
-}
-
-void TForm6::startExchange(int probeStep)
-{
-    kva::Exchange e = channel_.probe(AnswerWaitMs, this, [this] { Povol_tlacitka(); },
-                                     [this, probeStep] { state_.ExchangeStep = probeStep; });
-    e.then([this] { Timer2Timer(); });
-    channel_.start(this, [this] { backToIdle(); }, std::move(e));
-}
-
-// The step after each answer's wait: after the probe the read or the write begins; a read
-// step takes the entry of its position.
-void TForm6::Timer2Timer()
-{
-    const int step = state_.ExchangeStep;
-    if (step == ReadProbeStep || step == WriteProbeStep) {
-        Zakaz_tlacitka();
-        if (step == WriteProbeStep)
-            startWrite();
-        else
-            startRead();
-        return;
-    }
-    if (isReadStep(step))
-        readStep(step);
-}
-
-void TForm6::startRead()
-{
-    kva::Exchange read;
-    for (int i = 0; i < EntryCount; ++i) {
-        const int position = SimPositions[i];
-        read.send(kva::phoneBookReadCommand(position)).then([this, position] { state_.ExchangeStep = position; });
-        if (i == 0)
-            read.then([this] {
-                setEntries(Entries{});
-                kva::showBusy(VrLabel1, Gauge1);
-            });
-        read.await(AnswerWaitMs).then([this] { Timer2Timer(); });
-    }
-    channel_.continueWith(read);
-}
-
-void TForm6::readStep(int position)
-{
-    // Only an answer that follows the echo of this position's command and names this position
-    // counts: a late answer to the previous command is not this position's entry.
-    if (const std::optional<Entry> entry = decodeReadReply(state_.ReplyBuffer, position)) {
-        const int i = entryIndex(position);
-        numberFields_[i]->setText(entry->number);
-        nameFields_[i]->setText(entry->name);
-    }
-    const bool last = nextReadPosition(position) == 0;
-    if (!last)
-        Gauge1->setValue(gaugeAfterRead(position));
-    state_.ReplyBuffer = QStringLiteral(" ");
-    if (last) {
-        kva::showIdle(VrLabel1, Gauge1, QString());
-        Povol_tlacitka();
-    }
-}
-
-void TForm6::startWrite()
-{
-    kva::showBusy(VrLabel1, Gauge1);
-    // Every command is built now, from the texts the fields hold as the write begins.
-    const Entries e = entries();
-    kva::Exchange write;
-    for (int i = 0; i < EntryCount; ++i) {
-        write.send(entryCommand(SimPositions[i], e[i]));
-        if (i + 1 < EntryCount)
-            write.then([this, i] { Gauge1->setValue(20 * (i + 1)); });
-        // The phone confirms each command by the end of its pause, or the write stops there.
-        write.pause(WritePauseMs).check(channel_.confirm(entryConfirmation(SimPositions[i], e[i], i == 0)));
-    }
-    write.then([this] {
-        kva::showIdle(VrLabel1, Gauge1, kva::allWritesConfirmedText());
-        Povol_tlacitka();
+    // Every entry is taken now, from the texts the fields hold at the click.
+    const QList<kva::sim::EntryToWrite> request = writeRequest(entries());
+    kva::sim::Progress p = statusProgress();
+    link_.start(this, [&](kva::sim::SimAccess& sim) {
+        return sim.writeEntries(kva::sim::Set::PhoneNumbers, request, p);
     });
-    channel_.continueWith(write);
 }

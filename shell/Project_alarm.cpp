@@ -18,11 +18,11 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.kva271config"));
 
     TForm1 form1;
-    form1.FormCreate({
-        [](kva::PhoneChannel& f) { return new TForm5(f); },
-        [](kva::PhoneChannel& f) { return new TForm4(f); },
-        [](kva::PhoneChannel& f) { return new TForm6(f); },
-    }, TForm1::HiddenPages::AfterFirstFrame);
+    form1.FormCreate(TForm1::programPages(
+        [](kva::SimLink& sim) { return new TForm5(sim); },
+        [](kva::SimLink& sim) { return new TForm6(sim); },
+        [&form1](kva::SimLink& sim) { return new TForm4(sim, form1.SmsCentreNumber); }),
+        TForm1::HiddenPages::AfterFirstFrame);
 
     kva::createInfoWindows(form1);
 

@@ -5,7 +5,7 @@
 #include "PageControls.h"
 #include "SmsEncoding.h"
 #include "VrStrEdit.h"
-#include "PhoneChannel.h"
+#include "SimLink.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,8 +28,8 @@ QLabel* boldLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-TForm4::TForm4(kva::PhoneChannel& channel, QWidget* parent)
-    : QWidget(parent), channel_(channel), state_(channel.state())
+TForm4::TForm4(kva::SimLink& link, QString& smsCentreNumber, QWidget* parent)
+    : QWidget(parent), link_(link), smsCentreNumber_(smsCentreNumber)
 {
     setWindowTitle(QStringLiteral("Úprava SMS"));
 
@@ -143,12 +143,12 @@ void TForm4::showEvent(QShowEvent* event)
 
 void TForm4::FormShow()
 {
-    VrStrEdit19->setText(state_.SmsCentreNumber);
+    VrStrEdit19->setText(smsCentreNumber_);
 }
 
 void TForm4::VrStrEdit19Change()
 {
-    state_.SmsCentreNumber = VrStrEdit19->text();
+    smsCentreNumber_ = VrStrEdit19->text();
 }
 
 void TForm4::Koduj()

@@ -9,29 +9,31 @@
 class QGridLayout;
 class QLabel;
 class QPushButton;
-class SharedState;
 class TGauge;
 class VrStrEdit;
 namespace kva {
 class FieldMarks;
-class Exchange;
-class PhoneChannel;
+class SimLink;
+namespace sim {
+struct Progress;
+}
 }
 
 // Úprava SMS: the nine SMS messages (destination number and text for SIM positions 1 to 9)
 // and the SMS-centre number, their check, *.sms files, and their transfer with the phone through
-// the main window's phone channel (Unit4Transfer.cpp).
-class TForm4 : public QWidget, private kva::sms::PageView {
+// the SIM link (Unit4Transfer.cpp).
+class TForm4 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm4(kva::PhoneChannel& channel, QWidget* parent = nullptr);
+    // `smsCentreNumber`: the number kept in setting.ini, which the centre field edits.
+    TForm4(kva::SimLink& link, QString& smsCentreNumber, QWidget* parent = nullptr);
 
     // True when the SMS-centre number is 13 characters beginning with "+" and every destination
     // number is empty or of that form.
     bool Kontrola() const;
 
-    void FormShow();          // the centre field takes SmsCentreNumber
-    void VrStrEdit19Change(); // SmsCentreNumber takes the centre field
+    void FormShow();          // the centre field takes the SMS-centre number of setting.ini
+    void VrStrEdit19Change(); // the SMS-centre number of setting.ini takes the centre field
     void Button2Click();      // save a *.sms file
     void Button5Click();      // load a *.sms file
 
@@ -39,19 +41,13 @@ public:
     // OutgoingMessage.PduText and TpduLength.
     void Koduj();
 
-    // Store the nine pairs on the SIM: Kontrola, port check, then nine deletes and nine
-    // announced PDUs, StepDelay after each command; the window keeps painting meanwhile and
-    // the PDUs are encoded from the fields when the store starts.
+    // Store the nine pairs on the SIM after Kontrola: positions 1 to 9 cleared, then the nine
+    // messages stored in order; the PDUs are encoded from the fields at the click.
     void Button3Click();
-    // Read the nine positions: port check, probe (step 18), then per position its command and,
-    // 300 ms later, Timer1Timer on its answer (steps 11 ... 17, 118, 19).
+    // Read SIM positions 1 to 9 into the fields.
     void Button1Click();
-    void Timer1Timer();
-    // Delete SIM positions 1 to 9; does nothing, silently, when the port is closed.
+    // Delete SIM positions 1 to 9 after asking; the fields are emptied once the SIM confirmed.
     void Button4Click();
-    // The PDU line of the answer to "AT+CMGR=<position>" CR in ReplyBuffer, after smazni; empty
-    // when that answer or its PDU line is missing.
-    QString Retezec(int position);
     void smazni();          // clears DestNumber and MessageText of IncomingMessage
     void Gauge_increment(); // the gauge plus 6, at most 100
 
@@ -106,8 +102,7 @@ public:
     QString CurrentText;
     kva::TPduMessage OutgoingMessage; // filled by Koduj
     kva::TPduMessage IncomingMessage; // for decoding what the phone returns
-    quint16 TpduLength = 0;           // set by Koduj: the length AT+CMGW= announces
-    int StepDelay = 0;                // ms after each command: 1000 store and delete, 800 read
+    quint16 TpduLength = 0;           // set by Koduj: the TPDU length in octets
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -116,22 +111,14 @@ private:
     void connectTransfer();
     void backToIdle();      // status " ", gauge hidden, the five buttons enabled
     void clearPairFields(); // the eighteen number and text fields emptied
-    void showReadAnswer(int pairIndex, const QString& pdu);
-    void startExchange(kva::Exchange exchange);
-    // What the store and the delete show (kva::sms::PageView).
-    void setStatus(const QString& text) override;
-    void setGaugeShown(bool shown) override;
-    void setGauge(int value) override;
-    int gauge() const override;
-    void clearReply() override;
-    void clearFields() override;
-    const QString& receivedSinceSend() const override;
+    void showReadAnswer(int pairIndex, const QByteArray& pdu);
+    kva::sim::Progress statusProgress();
     // Marks on the texts, each text's preview line in the row under it, and the replace button
     // under the last row (Unit4Preview.cpp).
     void addTextMarks(QGridLayout* rows);
 
-    kva::PhoneChannel& channel_;
-    SharedState& state_;
+    kva::SimLink& link_;
+    QString& smsCentreNumber_;
     std::array<VrStrEdit*, kva::sms::PairCount> numberFields_{};
     std::array<VrStrEdit*, kva::sms::PairCount> textFields_{};
     kva::FieldMarks* marks_ = nullptr;

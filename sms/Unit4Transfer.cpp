@@ -1,13 +1,12 @@
-// The "Úprava SMS" page's exchanges with the phone: store, read and delete of SIM SMS
-// positions 1 to 9, as exchange tables played by the channel.
+// The "Úprava SMS" page's exchanges with the SIM: store, read and delete of SMS positions 1 to
+// 9, as requests built from the fields, results shown in them.
 #include "Unit4.h"
 
-#include "AtCommands.h"
 #include "Cp1250.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
-#include "PhoneChannel.h"
-#include "PhoneReply.h"
+#include "SimLink.h"
+#include "SmsEncoding.h"
 #include "VrStrEdit.h"
 
 #include <QLabel>
@@ -26,7 +25,7 @@ void TForm4::connectTransfer()
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm4::Button4Click);
-    channel_.guardButtons({Button1, Button3, Button4});
+    link_.guardButtons({Button1, Button3, Button4});
 }
 
 void TForm4::backToIdle()
@@ -55,150 +54,72 @@ void TForm4::Gauge_increment()
     Gauge1->setValue(gaugeIncrement(Gauge1->value()));
 }
 
-QString TForm4::Retezec(int position)
+// The page's buttons are off from the start of a request to its end.
+kva::sim::Progress TForm4::statusProgress()
 {
-    smazni();
-    return kva::pduLine(state_.ReplyBuffer, position);
-}
-
-void TForm4::setStatus(const QString& text)
-{
-    VrLabel1->setText(text);
-}
-
-void TForm4::setGaugeShown(bool shown)
-{
-    Gauge1->setVisible(shown);
-}
-
-void TForm4::setGauge(int value)
-{
-    Gauge1->setValue(value);
-}
-
-int TForm4::gauge() const
-{
-    return Gauge1->value();
-}
-
-void TForm4::clearReply()
-{
-    state_.ReplyBuffer = Blank;
-}
-
-void TForm4::clearFields()
-{
-    clearPairFields();
-}
-
-const QString& TForm4::receivedSinceSend() const
-{
-    return channel_.receivedSinceSend();
-}
-
-// Runs `exchange` for this page after the buttons are disabled (a closed port is refused with
-// its box).
-void TForm4::startExchange(kva::Exchange exchange)
-{
-    kva::Exchange e;
-    e.then([this] {
-        state_.ReplyBuffer = Blank;
-        setActionButtonsEnabled(false);
-    });
-    e.append(exchange).then([this] { setActionButtonsEnabled(true); });
-    channel_.start(this, [this] { backToIdle(); }, std::move(e));
+    kva::sim::Progress p = kva::statusRowProgress(VrLabel1, Gauge1, Blank, [this] { setActionButtonsEnabled(true); });
+    p.started = [this] { setActionButtonsEnabled(false); };
+    p.notAnswered = [this] { setActionButtonsEnabled(true); };
+    p.stopped = [this] { backToIdle(); };
+    return p;
 }
 
 void TForm4::Button3Click()
 {
-    StepDelay = WriteStepDelayMs;
     if (!Kontrola()) {
         kva::showRefusal(this, QStringLiteral("POZOR - telefonní čísla nejsou ve správném formátu !"));
         return;
     }
-    kva::Exchange store;
-    store.then([this] {
-        // All nine PDUs are encoded now: edits made during the 28 s store do not reach it.
-        std::array<EncodedSms, PairCount> encoded;
-        const SmsSet set = smsSet();
-        for (int i = 0; i < PairCount; ++i) {
-            const Pair pair = pairToSend(set[i]);
-            CurrentNumber = pair.number;
-            CurrentText = pair.text;
-            Koduj();
-            encoded[i] = {OutgoingMessage.PduText, TpduLength};
-        }
-        channel_.continueWith(storeExchange(encoded, StepDelay, *this));
-    });
-    startExchange(std::move(store));
+    // All nine PDUs are encoded now: edits made during the 28 s store do not reach it.
+    QList<kva::sim::MessageToStore> messages;
+    const SmsSet set = smsSet();
+    for (int i = 0; i < PairCount; ++i) {
+        const Pair pair = pairToSend(set[i]);
+        CurrentNumber = pair.number;
+        CurrentText = pair.text;
+        Koduj();
+        messages.append({OutgoingMessage.PduText, TpduLength});
+    }
+    kva::sim::Progress p = statusProgress();
+    link_.start(this, [&](kva::sim::SimAccess& sim) { return sim.storeMessages(messages, p); });
 }
 
 void TForm4::Button4Click()
 {
-    StepDelay = WriteStepDelayMs;
     // Refused like the other buttons when the port is closed; the texts on the page go too, so
     // the user is asked first.
-    if (channel_.refuseIfClosed(this))
+    if (link_.refuseIfNotConnected(this))
         return;
-    if (!channel_.busy() && !kva::askToGoOn(this, QStringLiteral("Opravdu vymazat SMS na pozicích 1 až 9 v telefonu? "
-                                             "Texty na této stránce budou také vymazány.")))
+    if (!link_.busy() && !kva::askToGoOn(this, QStringLiteral("Opravdu vymazat SMS na pozicích 1 až 9 v telefonu? "
+                                          "Texty na této stránce budou také vymazány.")))
         return;
-    startExchange(deleteExchange(StepDelay, *this));
+    kva::sim::Progress p = statusProgress();
+    // The fields are emptied only once the SIM has confirmed every delete.
+    p.finished = [this, finished = p.finished](const QString& text) {
+        finished(text);
+        clearPairFields();
+    };
+    link_.start(this, [&](kva::sim::SimAccess& sim) { return sim.deleteMessages(positions(), p); });
 }
 
 void TForm4::Button1Click()
 {
-    kva::Exchange read;
-    read.then([this] { state_.ExchangeStep = ProbeStep; })
-        .send(kva::probeCommand())
-        .await(ReadTimerMs)
-        .then([this] { Timer1Timer(); })
-        .then(channel_.endIfSilent(this, [this] { setActionButtonsEnabled(true); }))
-        // Emptied only once the phone has answered: a silent phone leaves the user's texts.
-        .then([this] { clearPairFields(); })
-        .pause(ProbePauseMs);
-    for (const ReadStep& step : readSteps()) {
-        read.send(kva::smsReadCommand(step.position));
-        if (step.position == 1)
-            read.then([this, step] {
-                state_.ExchangeStep = step.step;
-                VrLabel1->setText(kva::workingText());
-                Gauge1->show();
-                Gauge1->setValue(0);
-            });
-        read.await(ReadTimerMs).then([this] { Timer1Timer(); });
-        if (step.next != 0)
-            read.pause(ReadStepDelayMs);
-    }
-    startExchange(std::move(read));
+    kva::sim::Progress p = statusProgress();
+    // Emptied only once the SIM has answered: a silent phone leaves the user's texts.
+    p.answered = [this] { clearPairFields(); };
+    p.positionDone = [this](const kva::sim::PositionResult& r) {
+        smazni();
+        if (r.found() && r.position >= 1 && r.position <= PairCount)
+            showReadAnswer(r.position - 1, r.pdu);
+    };
+    link_.start(this, [&](kva::sim::SimAccess& sim) { return sim.readMessages(positions(), p); });
 }
 
-void TForm4::showReadAnswer(int pairIndex, const QString& pdu)
+void TForm4::showReadAnswer(int pairIndex, const QByteArray& pdu)
 {
-    IncomingMessage.PduText = pdu.toLatin1();
+    IncomingMessage.PduText = pdu;
     kva::DecodePdu(IncomingMessage, CharacterSelector);
     // Text first, then number; a received message has no destination, so its number stays empty.
     textFields_[pairIndex]->setText(kva::fromCp1250(kva::toCp1250(IncomingMessage.MessageText)));
     numberFields_[pairIndex]->setText(kva::fromCp1250(IncomingMessage.DestNumber));
-}
-
-// The step after each answer's wait: the probe's answer is examined by the channel; a read
-// step takes the PDU of its position and moves the gauge.
-void TForm4::Timer1Timer()
-{
-    StepDelay = ReadStepDelayMs;
-    const ReadStep* step = findReadStep(state_.ExchangeStep);
-    if (!step)
-        return;
-    const QString pdu = Retezec(step->position);
-    if (!pdu.isEmpty())
-        showReadAnswer(step->position - 1, pdu);
-    if (step->next == 0) {
-        Gauge1->setValue(100);
-        Gauge1->hide();
-        VrLabel1->setText(Blank);
-        return;
-    }
-    state_.ExchangeStep = step->next;
-    Gauge1->setValue(step->progress);
 }

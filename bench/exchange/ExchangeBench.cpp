@@ -48,7 +48,7 @@ struct Case {
     const char* name;
     qint64 plannedMs; // from the click to the end of the last pause
     QByteArray state;
-    TForm1::TabWindows windows;
+    TForm1::Pages windows;
     std::function<QPushButton*()> button;
 };
 
@@ -102,8 +102,8 @@ int main(int argc, char** argv)
     });
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
     QWidget* page = nullptr;
-    const TForm1::TabWindows config{[&page](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}};
-    const TForm1::TabWindows numbers{{}, {}, [&page](kva::PhoneChannel& f) { return page = new TForm6(f); }};
+    const TForm1::Pages config = TForm1::programPages([&page](kva::SimLink& f) { return page = new TForm5(f); }, {}, {});
+    const TForm1::Pages numbers = TForm1::programPages({}, [&page](kva::SimLink& f) { return page = new TForm6(f); }, {});
     const QByteArray sim = PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") +
                            PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
                            PhoneSim::phoneBookLine(6, "+000000092310", "Casy");

@@ -28,7 +28,7 @@ PageOnClock::~PageOnClock()
         ::close(fd);
 }
 
-void PageOnClock::openForm(const TForm1::TabWindows& windows, bool portOpen)
+void PageOnClock::openForm(const TForm1::Pages& windows, bool portOpen)
 {
     form = std::make_unique<TForm1>(dir.path("setting.ini"));
     form->FormCreate(windows);
@@ -43,7 +43,7 @@ void PageOnClock::openForm(const TForm1::TabWindows& windows, bool portOpen)
     phone.open = portOpen;
 }
 
-void PageOnClock::openFormWithItsPort(const TForm1::TabWindows& windows)
+void PageOnClock::openFormWithItsPort(const TForm1::Pages& windows)
 {
     form = std::make_unique<TForm1>(dir.path("setting.ini"));
     form->FormCreate(windows);

@@ -5,7 +5,7 @@
 //
 //   void openWindow(bool portOpen = true)
 //   {
-//       openForm({[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}}, portOpen);
+//       openForm(TForm1::programPages([this](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}), portOpen);
 //   }
 #include "InProcessPhone.h"
 #include "Scheduler.h"
@@ -30,9 +30,9 @@ protected:
     void startPhone(const QStringList& args = {}, const QByteArray& state = {}) { phone.start(args, state); }
     // The main window with setting.ini in `dir` and the tab windows `windows` builds; its
     // channel's port is the phone's, open or not.
-    void openForm(const TForm1::TabWindows& windows, bool portOpen);
+    void openForm(const TForm1::Pages& windows, bool portOpen);
     // The main window with its own serial port (for the "Port" menu); no phone is bound.
-    void openFormWithItsPort(const TForm1::TabWindows& windows);
+    void openFormWithItsPort(const TForm1::Pages& windows);
     // Moves the clock on until no exchange runs, or by `ms` at most.
     bool waitIdle(int ms = 60000);
     // Moves the clock on one millisecond at a time until `condition` holds, or by `ms` at most.

@@ -33,7 +33,7 @@ void PageExchange::startPhone(const QStringList& args, const QByteArray& state)
     qputenv("KVA271_COM1", device.toLocal8Bit());
 }
 
-void PageExchange::openForm(const TForm1::TabWindows& windows, bool choosePort)
+void PageExchange::openForm(const TForm1::Pages& windows, bool choosePort)
 {
     form = std::make_unique<TForm1>(dir.path("setting.ini"));
     form->FormCreate(windows);

@@ -6,7 +6,7 @@
 //
 //   void openWindow(bool choosePort = true)
 //   {
-//       openForm({[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}}, choosePort);
+//       openForm(TForm1::programPages([this](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}), choosePort);
 //   }
 #include "PhoneSim.h"
 #include "TempDir.h"
@@ -32,7 +32,7 @@ protected:
     void startPhone(const QStringList& args = {}, const QByteArray& state = {});
     // The main window with setting.ini in `dir` and the tab windows `windows` builds; with
     // choosePort, "COM1" is chosen from the "Port" menu and must open.
-    void openForm(const TForm1::TabWindows& windows, bool choosePort);
+    void openForm(const TForm1::Pages& windows, bool choosePort);
     // Runs the event loop (without the sleeps of QTest::qWaitFor, so that a heartbeat measures
     // the program) until no exchange runs, or for `ms` at most.
     bool waitIdle(int ms = 4000);

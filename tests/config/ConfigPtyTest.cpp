@@ -18,7 +18,7 @@ namespace {
 
 class ConfigPty : public PageExchange {
 protected:
-    void openWindow() { openForm({[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}}, true); }
+    void openWindow() { openForm(TForm1::programPages([this](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}), true); }
 
     TForm5* page = nullptr;
 };

@@ -28,9 +28,9 @@ const QByteArray Sim56 = PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
 class ConfigTransfer : public PageOnClock {
 protected:
     ~ConfigTransfer() override { kva::setFileDialogHook({}); }
-    TForm1::TabWindows windows()
+    TForm1::Pages windows()
     {
-        return {[this](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}};
+        return TForm1::programPages([this](kva::SimLink& f) { return page = new TForm5(f); }, {}, {});
     }
     void openWindow(bool portOpen = true) { openForm(windows(), portOpen); }
     // Clicks "Načíst konfiguraci z telefonu" and waits for the read to end; its duration.
@@ -78,7 +78,6 @@ TEST_F(ConfigTransfer, WriteSendsProbeThenBothShownNumbersOneAndAHalfSecondsApar
     EXPECT_EQ(clock.nowMs(), 2500); // the pause after the last command, then idle
     EXPECT_EQ(gauge, (QList<int>{25, 50, 75, 100}));
     EXPECT_TRUE(workingShown);
-    EXPECT_EQ(form->ExchangePhase, QStringLiteral("prvni_konfigurak"));
     expectIdle(QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
     EXPECT_TRUE(phone.state().contains("pb 6 145 +000000090000 Casy"));
@@ -105,7 +104,6 @@ TEST_F(ConfigTransfer, ReadOfBothPositionsDecodesOptionsAndTimes)
     EXPECT_EQ(page->ComboBox3->currentText(), QStringLiteral("1"));
     EXPECT_EQ(page->ComboBox4->currentText(), QStringLiteral("0"));
     EXPECT_EQ(gauge, QList<int>{100});
-    EXPECT_EQ(form->ExchangeStep, 6);
     expectIdle();
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }

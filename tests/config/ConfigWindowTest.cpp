@@ -80,7 +80,7 @@ protected:
 
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
-    TForm5 page{form1.channel()};
+    TForm5 page{form1.simLink()};
     QStringList messages;
     QStringList dialogs;
     bool answer = true;
@@ -145,10 +145,10 @@ TEST(ConfigPage, FitsItsTabPage)
     TempDir dir;
     TForm1 form1(dir.path("setting.ini"));
     TForm5* page = nullptr;
-    form1.FormCreate({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}});
+    form1.FormCreate(TForm1::programPages([&](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}));
     form1.show();
     ASSERT_NE(page, nullptr);
-    const QSize available = form1.TabSheet1->size();
+    const QSize available = form1.tab(0)->size();
     const QSize needed = page->minimumSizeHint();
     EXPECT_LE(needed.width(), available.width());
     EXPECT_LE(needed.height(), available.height());

@@ -18,7 +18,7 @@ namespace {
 
 class NumbersPty : public PageExchange {
 protected:
-    void openWindow() { openForm({{}, {}, [this](kva::PhoneChannel& f) { return page = new TForm6(f); }}, true); }
+    void openWindow() { openForm(TForm1::programPages({}, [this](kva::SimLink& f) { return page = new TForm6(f); }, {}), true); }
 
     TForm6* page = nullptr;
 };

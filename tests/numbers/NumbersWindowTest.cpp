@@ -21,7 +21,7 @@ class NumbersWindow : public RecordedDialogs {
 protected:
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
-    TForm6 form{form1.channel()};
+    TForm6 form{form1.simLink()};
 };
 
 } // namespace

@@ -47,7 +47,7 @@ protected:
 
     void openWindow(bool choosePort)
     {
-        openForm({[](kva::PhoneChannel& f) { return new TForm5(f); }, {}, {}}, choosePort);
+        openForm(TForm1::programPages([](kva::SimLink& f) { return new TForm5(f); }, {}, {}), choosePort);
     }
     QString state(const FindPhoneDialog& d, int row) const
     {

@@ -26,13 +26,14 @@ void runFor(int ms)
     loop.exec();
 }
 
-bool record(const replay::Scenario& s, QWidget*& page, const QString& folder)
+bool record(const replay::Scenario& s, QWidget*& page, TForm1*& building, const QString& folder)
 {
     PhoneSim phone;
     const QString device = phone.start(s.phoneArgs, s.state);
     qputenv("KVA271_COM1", device.toLocal8Bit());
     QTemporaryDir dir;
     auto form = std::make_unique<TForm1>(dir.filePath("setting.ini"));
+    building = form.get();
     form->FormCreate(s.windows);
     form->COM11->trigger();
     runFor(300); // the phone notes the opening before the first command
@@ -68,8 +69,9 @@ int main(int argc, char** argv)
         return true;
     });
     QWidget* page = nullptr;
+    TForm1* building = nullptr;
     bool ok = true;
-    for (const replay::Scenario& s : replay::scenarios(page))
-        ok = record(s, page, folder) && ok;
+    for (const replay::Scenario& s : replay::scenarios(page, building))
+        ok = record(s, page, building, folder) && ok;
     return ok ? 0 : 1;
 }

@@ -31,7 +31,7 @@ struct Scenario {
     const char* name;
     QStringList phoneArgs;
     QByteArray state;
-    TForm1::TabWindows windows;
+    TForm1::Pages windows;
     // Gives the page's button that starts the exchange.
     std::function<QPushButton*()> button;
     // The planned time of each command, in ms from the first, and the message boxes shown.
@@ -73,19 +73,21 @@ inline QList<qint64> every(qint64 start, qint64 step, int count)
     return times;
 }
 
-// `page` receives the window the scenario builds.
-inline QList<Scenario> scenarios(QWidget*& page)
+// `page` receives the window the scenario builds; `form` is the main window that builds it.
+inline QList<Scenario> scenarios(QWidget*& page, TForm1*& form)
 {
     auto config = [&page](std::function<QPushButton*(TForm5*)> b) {
-        return std::make_pair(TForm1::TabWindows{[&page](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}},
+        return std::make_pair(TForm1::programPages([&page](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}),
                               std::function<QPushButton*()>([&page, b] { return b(static_cast<TForm5*>(page)); }));
     };
     auto numbers = [&page](std::function<QPushButton*(TForm6*)> b) {
-        return std::make_pair(TForm1::TabWindows{{}, {}, [&page](kva::PhoneChannel& f) { return page = new TForm6(f); }},
+        return std::make_pair(TForm1::programPages({}, [&page](kva::SimLink& f) { return page = new TForm6(f); }, {}),
                               std::function<QPushButton*()>([&page, b] { return b(static_cast<TForm6*>(page)); }));
     };
-    auto smsPage = [&page](std::function<QPushButton*(TForm4*)> b) {
-        return std::make_pair(TForm1::TabWindows{{}, [&page](kva::PhoneChannel& f) { return page = new TForm4(f); }, {}},
+    auto smsPage = [&page, &form](std::function<QPushButton*(TForm4*)> b) {
+        return std::make_pair(TForm1::programPages({}, {}, [&page, &form](kva::SimLink& f) {
+                                  return page = new TForm4(f, form->SmsCentreNumber);
+                              }),
                               std::function<QPushButton*()>([&page, b] { return b(static_cast<TForm4*>(page)); }));
     };
     const auto configWrite = config([](TForm5* p) { return p->BitBtn3; });

@@ -19,9 +19,8 @@ TEST(Pages, DockedPagesFillTheirTabAndRender)
     TForm1 form1(dir.path("setting.ini"));
     TForm4* sms = nullptr;
     TForm6* numbers = nullptr;
-    form1.FormCreate({{},
-                      [&](kva::PhoneChannel& f) { return sms = new TForm4(f); },
-                      [&](kva::PhoneChannel& f) { return numbers = new TForm6(f); }});
+    form1.FormCreate(TForm1::programPages({}, [&](kva::SimLink& f) { return numbers = new TForm6(f); },
+                                          [&](kva::SimLink& f) { return sms = new TForm4(f, form1.SmsCentreNumber); }));
     form1.show();
 
     const auto check = [&](int page, QWidget* window, const char* file) {

@@ -58,7 +58,7 @@ protected:
     // `portOpen`: over a pty, whether "COM1" is chosen; in process, what the port says.
     void openWindow(bool portOpen = true)
     {
-        this->openForm({{}, [this](kva::PhoneChannel& f) { return page = new TForm4(f); }, {}}, portOpen);
+        this->openForm(TForm1::programPages({}, {}, [this](kva::SimLink& f) { return page = new TForm4(f, this->form->SmsCentreNumber); }), portOpen);
     }
     // Clicks "Načti SMS z telefonu" and waits for the read to end; its duration.
     qint64 read() { return this->clickAndWait(page->Button1, 15000); }

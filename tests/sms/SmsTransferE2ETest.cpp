@@ -50,21 +50,17 @@ TEST_F(SmsPhone, ReadTakesEachPairFromTheAnswerToItsOwnCommandOnly)
     openWindow();
 
     // Position 3 is answered late: the phone is held after answering position 2 and let go
-    // only once the step of position 3 has looked at the reply.
-    QString replyAtStep3;
+    // only once the read of position 4 has been sent.
     page->Button1->click();
     ASSERT_TRUE(waitForSent("\r\n" + ToAhoj + "\r\n\r\nOK\r\n", 5000));
     phone.hold();
-    const bool reachedStep4 = waitFor([&] { return form->ExchangeStep == 14; }, 5000);
-    replyAtStep3 = form->ReplyBuffer;
+    const bool reachedStep4 = waitForReceived("AT+CMGR=4\r", 5000);
     phone.release();
     ASSERT_TRUE(reachedStep4);
     ASSERT_TRUE(waitIdle(15000));
 
     EXPECT_EQ(phone.received(), readTranscript());
-    // What the step of position 3 found was still the answer to position 2; a plain search for
-    // the line after the colon would have shown "Ahoj" twice.
-    EXPECT_EQ(Retezec(replyAtStep3), QString::fromLatin1(ToAhoj));
+    // Position 3 got no answer in its time, and its late answer is not taken for position 4.
     const SmsSet expected{{
         {QString(), QStringLiteral("Prijata zprava")},           // received: no destination
         {QStringLiteral("+420777000111"), QStringLiteral("Ahoj")},
@@ -78,7 +74,6 @@ TEST_F(SmsPhone, ReadTakesEachPairFromTheAnswerToItsOwnCommandOnly)
     }};
     for (int i = 0; i < PairCount; ++i)
         EXPECT_EQ(page->smsSet()[i], expected[i]) << "position " << i + 1;
-    EXPECT_EQ(form->ExchangeStep, 19);
     expectIdle();
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }
@@ -94,7 +89,6 @@ TEST_F(SmsPhone, SilentPhoneOrEchoOffFailsTheProbeAndKeepsTheFields)
         EXPECT_EQ(phone.received(), QByteArray("AT\r"));
         EXPECT_EQ(shown, QStringList{"Warning|POZOR - telefon nekomunikuje !"});
         EXPECT_EQ(page->smsSet(), initialSet()); // emptied only once the phone answers
-        EXPECT_EQ(form->ExchangeStep, 18);
         EXPECT_EQ(took, 300); // ends at the probe step, not after a read
         expectIdle();
         form.reset();

@@ -30,7 +30,7 @@ protected:
 
     TempDir dir;
     TForm1 form1{dir.path("setting.ini")};
-    TForm4 form{form1.channel()};
+    TForm4 form{form1.simLink(), form1.SmsCentreNumber};
 };
 
 } // namespace
@@ -82,7 +82,7 @@ TEST_F(SmsWindow, TypingLimitsAreThirteenAndFifty)
 TEST_F(SmsWindow, CentreFieldMirrorsTheSharedNumber)
 {
     form1.SmsCentreNumber = QStringLiteral("+420777000111");
-    TForm4 fresh(form1.channel());
+    TForm4 fresh(form1.simLink(), form1.SmsCentreNumber);
     EXPECT_EQ(form1.SmsCentreNumber, QStringLiteral("+420777000111")); // building the window leaves it alone
     fresh.FormShow();
     EXPECT_EQ(fresh.VrStrEdit19->text(), QStringLiteral("+420777000111"));
@@ -99,7 +99,7 @@ TEST_F(SmsWindow, CentreNumberTravelsThroughSettingIni)
         TForm1 main(dir.path("setting.ini"));
         TForm4* sms = nullptr;
         // As the program starts: the SMS window is built only when its tab is chosen first.
-        main.FormCreate({{}, [&](kva::PhoneChannel& f) { return sms = new TForm4(f); }, {}},
+        main.FormCreate(TForm1::programPages({}, {}, [&](kva::SimLink& f) { return sms = new TForm4(f, main.SmsCentreNumber); }),
                         TForm1::HiddenPages::AfterFirstFrame);
         EXPECT_EQ(sms, nullptr);
         main.PageControl1->setCurrentIndex(2);
@@ -113,7 +113,7 @@ TEST_F(SmsWindow, CentreNumberTravelsThroughSettingIni)
     EXPECT_EQ(dir.read("setting.ini"), QByteArray(" \r\n\r\n"));
     TForm1 again(dir.path("setting.ini"));
     TForm4* sms = nullptr;
-    again.FormCreate({{}, [&](kva::PhoneChannel& f) { return sms = new TForm4(f); }, {}});
+    again.FormCreate(TForm1::programPages({}, {}, [&](kva::SimLink& f) { return sms = new TForm4(f, again.SmsCentreNumber); }));
     again.show();
     again.PageControl1->setCurrentIndex(2);
     EXPECT_EQ(sms->VrStrEdit19->text(), QStringLiteral("+420603052000"));

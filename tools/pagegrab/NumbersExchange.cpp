@@ -17,8 +17,8 @@ int grabNumbersExchange(const QString& output)
     QTemporaryDir settings;
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm6* page = nullptr;
-    form1.FormCreate({{}, {}, [&](kva::PhoneChannel& f) { return page = new TForm6(f); }});
-    form1.PageControl1->setCurrentWidget(form1.TabSheet2);
+    form1.FormCreate(TForm1::programPages({}, [&](kva::SimLink& f) { return page = new TForm6(f); }, {}));
+    form1.PageControl1->setCurrentWidget(form1.tab(1));
     form1.show();
     form1.COM11Click();
     page->Button2Click();

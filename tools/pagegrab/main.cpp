@@ -29,7 +29,7 @@ int grabExchange(const QString& output)
     QTemporaryDir settings;
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm5* page = nullptr;
-    form1.FormCreate({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}});
+    form1.FormCreate(TForm1::programPages([&](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}));
     form1.show();
     form1.COM11Click();
     page->BitBtn3Click();
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     QTemporaryDir settings; // keep the real setting.ini out of it
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm5* page = nullptr;
-    form1.FormCreate({[&](kva::PhoneChannel& f) { return page = new TForm5(f); }, {}, {}});
+    form1.FormCreate(TForm1::programPages([&](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}));
     // A configuration as a user might load it: "Autentizace zapnuta", "Impuls", and the times
     // 90 s, 2 min + 30 s, 1 min + 0 s.
     page->StaticText1->setText(QStringLiteral("+000000000011"));
@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     form1.show();
     QApplication::processEvents();
     const QSize needed = page->minimumSizeHint();
-    const QSize available = form1.TabSheet1->size();
+    const QSize available = form1.tab(0)->size();
     std::printf("page %dx%d, window needs %dx%d\n", available.width(), available.height(), needed.width(),
                 needed.height());
     if (!form1.grab().save(QString::fromLocal8Bit(argv[1]))) {

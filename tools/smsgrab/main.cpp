@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     QTemporaryDir settings; // keep the real setting.ini out of it
     TForm1 form1(settings.filePath(QStringLiteral("setting.ini")));
     TForm4* page = nullptr;
-    form1.FormCreate({{}, [&](kva::PhoneChannel& f) { return page = new TForm4(f); }, {}});
+    form1.FormCreate(TForm1::programPages({}, {}, [&](kva::SimLink& f) { return page = new TForm4(f, form1.SmsCentreNumber); }));
     form1.PageControl1->setCurrentIndex(2);
     form1.show();
     form1.COM11Click();

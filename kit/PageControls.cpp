@@ -45,6 +45,24 @@ void showIdle(QLabel* status, QProgressBar* gauge, const QString& text)
     gauge->hide();
 }
 
+sim::Progress statusRowProgress(QLabel* status, QProgressBar* gauge, const QString& idleText,
+                                std::function<void()> backToUse)
+{
+    sim::Progress p;
+    p.working = [status, gauge](const QString& text) {
+        status->setText(text);
+        gauge->show();
+    };
+    p.progress = [gauge](int value) { gauge->setValue(value); };
+    p.finished = [status, gauge, backToUse](const QString& text) {
+        showIdle(status, gauge, text);
+        if (backToUse)
+            backToUse();
+    };
+    p.stopped = [finished = p.finished, idleText] { finished(idleText); };
+    return p;
+}
+
 void addStatusRows(QBoxLayout* column, QWidget* parent, QLabel*& status, TGauge*& gauge)
 {
     status = newStatusLabel(parent);

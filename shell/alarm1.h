@@ -1,7 +1,7 @@
 #pragma once
-#include "SharedState.h"
-
+#include <QList>
 #include <QMainWindow>
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -12,25 +12,31 @@ class QMenu;
 class QTabWidget;
 class TAfComPort;
 namespace kva {
+class AtSim;
 class FindPhoneDialog;
 class PhoneChannel;
 class QtDeviceEnumerator;
+class SimLink;
 }
 
-// The main window: three tab pages hosting the tab windows, the "Port" and "O aplikaci" menus,
-// the shared state and setting.ini, the serial port AfComPort1 and the phone command channel
-// shared by the tab windows (PhoneChannel.h).
-class TForm1 : public QMainWindow, public SharedState {
+// The main window: a tab for each page, the "Port" and "O aplikaci" menus, setting.ini, the
+// serial port AfComPort1, the phone channel on it, and the SIM link the pages are handed
+// (SimLink.h) with the phone as the way to the SIM (AtSim.h).
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    // Builders of the three tab windows, handed the phone channel; called by FormCreate (the
-    // last two perhaps later, see HiddenPages) in this order: configuration, SMS, phone numbers.
-    // The main window takes ownership.
-    struct TabWindows {
-        std::function<QWidget*(kva::PhoneChannel&)> configuration;
-        std::function<QWidget*(kva::PhoneChannel&)> sms;
-        std::function<QWidget*(kva::PhoneChannel&)> phoneNumbers;
+    // A page: the title of its tab and what builds it, handed the SIM link. Called by
+    // FormCreate (the pages behind the first perhaps later, see HiddenPages); the main window
+    // takes ownership.
+    using PageBuilder = std::function<QWidget*(kva::SimLink&)>;
+    struct Page {
+        QString title;
+        PageBuilder build;
     };
+    using Pages = QList<Page>;
+    // The program's three tabs, "Konfigurace", "Telefonní čísla" and "Úprava SMS", with these
+    // builders (an empty one leaves its tab with a bare widget).
+    static Pages programPages(PageBuilder configuration, PageBuilder phoneNumbers, PageBuilder sms);
 
     // settingsPath: where setting.ini lives (empty = the usual place, see settingsFilePath).
     explicit TForm1(const QString& settingsPath = QString());
@@ -44,11 +50,12 @@ public:
         AfterFirstFrame,
     };
 
-    // Creates and docks the tab windows, reads setting.ini, opens the port it names.
-    void FormCreate(const TabWindows& windows, HiddenPages hidden = HiddenPages::Now);
-    // The window on tab `index` (0 configuration, 1 phone numbers, 2 SMS), built and docked
-    // now if it was not yet.
+    // Creates a tab for each page and docks the pages, reads setting.ini, opens the port it names.
+    void FormCreate(const Pages& pages, HiddenPages hidden = HiddenPages::Now);
+    // The page on tab `index`, built and docked now if it was not yet.
     QWidget* page(int index);
+    // The tab that holds page `index`.
+    QWidget* tab(int index) const;
     void NactiIni();
     void UlozIni();
     // Stops any exchange, closes the port, then writes setting.ini (once).
@@ -73,13 +80,14 @@ public:
     void AfComPort1DataRecived(QObject* Sender, int32_t Count);
 
     kva::PhoneChannel& channel() { return *channel_; }
+    kva::SimLink& simLink() { return *simLink_; }
 
     QString settingsPath() const { return settingsPath_; }
 
+    QString SmsCentreNumber; // line 2 of setting.ini; the SMS page edits it
+    QString StartupPortName; // line 1 of setting.ini as read
+
     QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
     QMenu* Port1 = nullptr;
     std::array<QAction*, 6> comItems{}; // COM11 ... COM61
     QAction* NajitTelefon1 = nullptr;
@@ -108,7 +116,9 @@ private:
     QString settingsPath_;
     bool closed_ = false;
     kva::PhoneChannel* channel_ = nullptr;
-    TabWindows builders_;
-    std::array<QWidget*, 3> pages_{}; // by tab index; null until built
+    kva::AtSim* phoneSim_ = nullptr;
+    kva::SimLink* simLink_ = nullptr;
+    Pages builders_;
+    QList<QWidget*> pages_; // by tab index; null until built
     std::unique_ptr<kva::QtDeviceEnumerator> devices_;
 };

@@ -12,7 +12,7 @@ TEST(MainWindow, ShowsCaptionPagesAndMenus)
 {
     TempDir dir;
     TForm1 form(dir.path("setting.ini"));
-    form.FormCreate({});
+    form.FormCreate(TForm1::programPages({}, {}, {}));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Pomůcka pro nastavení konfigurace GSM alarmu KVA271 - Orvento"));
     ASSERT_EQ(form.PageControl1->count(), 3);
     EXPECT_EQ(form.PageControl1->tabText(0), QStringLiteral("Konfigurace"));
@@ -35,21 +35,22 @@ TEST(MainWindow, HiddenPagesAreBuiltRightAfterTheFirstFrame)
     TempDir dir;
     QStringList built;
     auto builder = [&built](const QString& name) {
-        return [&built, name](kva::PhoneChannel&) {
+        return [&built, name](kva::SimLink&) {
             built << name;
             return new QWidget;
         };
     };
     TForm1 form(dir.path("setting.ini"));
-    form.FormCreate({builder("configuration"), builder("sms"), builder("numbers")}, TForm1::HiddenPages::AfterFirstFrame);
+    form.FormCreate(TForm1::programPages(builder("configuration"), builder("numbers"), builder("sms")),
+                    TForm1::HiddenPages::AfterFirstFrame);
     EXPECT_EQ(built, QStringList{"configuration"});
     ASSERT_EQ(form.PageControl1->count(), 3); // every caption is there for the first frame
     form.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return built.size() == 3; }));
-    EXPECT_EQ(built, (QStringList{"configuration", "sms", "numbers"}));
-    EXPECT_EQ(form.page(0)->parentWidget(), form.TabSheet1);
-    EXPECT_EQ(form.page(1)->parentWidget(), form.TabSheet2);
-    EXPECT_EQ(form.page(2)->parentWidget(), form.TabSheet3);
+    EXPECT_EQ(built, (QStringList{"configuration", "numbers", "sms"}));
+    EXPECT_EQ(form.page(0)->parentWidget(), form.tab(0));
+    EXPECT_EQ(form.page(1)->parentWidget(), form.tab(1));
+    EXPECT_EQ(form.page(2)->parentWidget(), form.tab(2));
     EXPECT_EQ(form.PageControl1->currentIndex(), 0);
 }
 

@@ -1,11 +1,9 @@
-#include "MessageBoxes.h"
+// The phone channel without a display: a fake port, a manual clock, and what it reports
+// through its signals recorded as "failed|text" / "silent|text".
 #include "PhoneChannel.h"
 #include "Scheduler.h"
 #include "QStringPrint.h"
-#include "SharedState.h"
 
-#include <QPushButton>
-#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -44,30 +42,31 @@ struct FakePort {
 
 class PhoneChannelTest : public ::testing::Test {
 protected:
-    PhoneChannelTest() : channel(state, &window)
+    PhoneChannelTest()
     {
         channel.setScheduler(clock);
         channel.setPort(fake.port());
-        kva::setMessageHook([this](const kva::MessageRecord& m) {
-            shown << m.title + u'|' + m.text;
-            return true;
-        });
+        QObject::connect(&channel, &kva::PhoneChannel::failed, [this](const QString& m) { shown << "failed|" + m; });
+        QObject::connect(&channel, &kva::PhoneChannel::silent, [this](const QString& m) { shown << "silent|" + m; });
     }
-    ~PhoneChannelTest() override { kva::setMessageHook({}); }
+    // Starts `e` as an exchange whose `stopped` counts in `idle`.
+    bool start(const kva::Exchange& e)
+    {
+        return channel.begin([this] { ++idle; }) && channel.run(e);
+    }
 
-    SharedState state;
-    QWidget window;
     FakePort fake;
     kva::ManualClock clock;
     kva::PhoneChannel channel;
     QStringList shown;
+    int idle = 0;
 };
 
 } // namespace
 
-TEST_F(PhoneChannelTest, ReceiveWaitsThenReplacesTheReplyWithNonEmptyChunks)
+TEST_F(PhoneChannelTest, ReceiveWaitsThenKeepsEverythingSinceTheCommand)
 {
-    state.ReplyBuffer = QStringLiteral(" ");
+    channel.send(QByteArray("AT\r"));
     fake.waiting = "AT\r";
     channel.dataReceived();
     EXPECT_TRUE(channel.receivePending());
@@ -79,28 +78,31 @@ TEST_F(PhoneChannelTest, ReceiveWaitsThenReplacesTheReplyWithNonEmptyChunks)
     clock.advance(1);
     EXPECT_FALSE(channel.receivePending());
     EXPECT_EQ(fake.reads, 1);
-    EXPECT_EQ(state.ReplyBuffer, QStringLiteral("AT\r\r\nOK\r\n"));
-    EXPECT_EQ(state.LastChunk, state.ReplyBuffer);
+    EXPECT_EQ(channel.receivedSinceSend(), QStringLiteral("AT\r\r\nOK\r\n"));
     EXPECT_TRUE(channel.probeAnswered());
 
-    // An event that finds nothing leaves the reply; a later answer replaces it, not extends it.
+    // An event that finds nothing changes nothing; a later answer adds to the text (Windows-1250
+    // decoded), while the probe's rule looks at the latest chunk alone.
     channel.dataReceived();
     clock.advance(250);
-    EXPECT_EQ(state.LastChunk, QString());
-    EXPECT_EQ(state.ReplyBuffer, QStringLiteral("AT\r\r\nOK\r\n"));
+    EXPECT_EQ(channel.receivedSinceSend(), QStringLiteral("AT\r\r\nOK\r\n"));
+    EXPECT_TRUE(channel.probeAnswered());
     fake.waiting = "\xe8\r\n";
     channel.dataReceived();
     clock.advance(250);
-    EXPECT_EQ(state.ReplyBuffer, QStringLiteral("č\r\n"));
+    EXPECT_EQ(channel.receivedSinceSend(), QStringLiteral("AT\r\r\nOK\r\nč\r\n"));
+    EXPECT_FALSE(channel.probeAnswered());
+    // A new command starts a new answer.
+    channel.send(QByteArray("AT+CPBR=1\r"));
+    EXPECT_EQ(channel.receivedSinceSend(), QString());
 }
 
 TEST_F(PhoneChannelTest, TheStepAfterAnAwaitDueDuringTheWaitRunsAfterTheAnswerIsStored)
 {
     QStringList seen;
-    ASSERT_TRUE(channel.begin(&window, [] {}));
     kva::Exchange e;
-    e.send("AT+CPBR=5\r").await(50).then([&] { seen << QString::number(clock.nowMs()) + u':' + state.ReplyBuffer; });
-    channel.run(e);
+    e.send("AT+CPBR=5\r").await(50).then([&] { seen << QString::number(clock.nowMs()) + u':' + channel.receivedSinceSend(); });
+    ASSERT_TRUE(start(e));
     fake.waiting = "answer";
     channel.dataReceived(); // read at 250 ms
     clock.advance(249);
@@ -110,50 +112,34 @@ TEST_F(PhoneChannelTest, TheStepAfterAnAwaitDueDuringTheWaitRunsAfterTheAnswerIs
     EXPECT_FALSE(channel.busy()); // the table is done: the exchange ends
 }
 
-TEST_F(PhoneChannelTest, ClosedPortOrABusyChannelIsRefusedAndNothingIsSent)
+TEST_F(PhoneChannelTest, OneExchangeAtATime)
 {
-    QPushButton own, other;
-    channel.guardButtons({&own, &other});
     QList<bool> changes;
     QObject::connect(&channel, &kva::PhoneChannel::busyChanged, [&](bool b) { changes << b; });
-    int idle = 0;
-    fake.open = false;
-    EXPECT_FALSE(channel.start(&window, [&] { ++idle; }, channel.probe(500, &window, {})));
-    EXPECT_EQ(shown, QStringList{"Error|POZOR - sériový port není otevřen !"});
-    EXPECT_EQ(fake.written, QByteArray());
-
-    fake.open = true;
-    state.ReplyBuffer = QStringLiteral("old");
-    ASSERT_TRUE(channel.start(&window, [&] { ++idle; }, channel.probe(500, &window, {})));
+    ASSERT_TRUE(start(channel.probe(500, {})));
     EXPECT_EQ(fake.written, QByteArray("AT\r"));
-    EXPECT_EQ(state.ReplyBuffer, QStringLiteral(" "));
-    EXPECT_FALSE(own.isEnabled());
-    EXPECT_FALSE(other.isEnabled());
-    EXPECT_FALSE(channel.start(&window, [&] { ++idle; }, channel.probe(500, &window, {})));
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[1].startsWith("Error|POZOR - s telefonem právě probíhá jiná operace"));
+    EXPECT_FALSE(channel.begin([] {}));
     EXPECT_EQ(fake.written, QByteArray("AT\r"));
     channel.end();
-    EXPECT_TRUE(own.isEnabled());
-    EXPECT_TRUE(other.isEnabled());
     EXPECT_EQ(changes, (QList<bool>{true, false}));
     EXPECT_EQ(idle, 0); // ended, not aborted
+    EXPECT_TRUE(shown.isEmpty());
 }
 
 TEST_F(PhoneChannelTest, ASilentPhoneEndsTheExchangeWithTheWarningAnAnsweredOneGoesOn)
 {
     int enabled = 0;
     bool wentOn = false;
-    kva::Exchange e = channel.probe(500, &window, [&] { ++enabled; });
+    kva::Exchange e = channel.probe(500, [&] { ++enabled; });
     e.then([&] { wentOn = true; });
-    ASSERT_TRUE(channel.start(&window, [] {}, e));
+    ASSERT_TRUE(start(e));
     clock.advance(500);
     EXPECT_FALSE(channel.busy());
     EXPECT_FALSE(wentOn);
     EXPECT_EQ(enabled, 1);
-    EXPECT_EQ(shown, QStringList{"Warning|POZOR - telefon nekomunikuje !"});
+    EXPECT_EQ(shown, QStringList{"silent|POZOR - telefon nekomunikuje !"});
 
-    ASSERT_TRUE(channel.start(&window, [] {}, e));
+    ASSERT_TRUE(start(e));
     fake.waiting = "AT\r\r\nOK\r\n";
     channel.dataReceived();
     clock.advance(500);
@@ -164,24 +150,21 @@ TEST_F(PhoneChannelTest, ASilentPhoneEndsTheExchangeWithTheWarningAnAnsweredOneG
 
 TEST_F(PhoneChannelTest, AnErrorInAStepReturnsThePageToIdleAndIsShownOnce)
 {
-    int idle = 0;
     kva::Exchange e;
     e.send("one\r").pause(30).then([&] { fake.failWrites = true; }).send("two\r").pause(30).send("three\r");
-    ASSERT_TRUE(channel.start(&window, [&] { ++idle; }, e));
+    ASSERT_TRUE(start(e));
     clock.runUntilIdle();
     EXPECT_EQ(fake.written, QByteArray("one\r"));
     EXPECT_EQ(idle, 1);
     EXPECT_FALSE(channel.busy());
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0], QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|"
-                                       "Write data error [requested: 3, free: 0] - AfComPort1 "));
+    EXPECT_EQ(shown[0], QStringLiteral("failed|Write data error [requested: 3, free: 0] - AfComPort1 "));
 }
 
 TEST_F(PhoneChannelTest, AReadErrorAbortsTheExchangeAndDropsItsPendingStep)
 {
-    int idle = 0;
     bool stepRan = false;
-    ASSERT_TRUE(channel.begin(&window, [&] { ++idle; }));
+    ASSERT_TRUE(channel.begin([&] { ++idle; }));
     fake.failReads = true;
     channel.dataReceived();
     channel.runStep([&] { stepRan = true; });
@@ -190,16 +173,15 @@ TEST_F(PhoneChannelTest, AReadErrorAbortsTheExchangeAndDropsItsPendingStep)
     EXPECT_FALSE(stepRan);
     EXPECT_EQ(idle, 1);
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].endsWith("|Read data error - AfComPort1 "));
+    EXPECT_EQ(shown[0], QStringLiteral("failed|Read data error - AfComPort1 "));
 }
 
 TEST_F(PhoneChannelTest, ShutdownStopsEverythingWithoutMessages)
 {
-    int idle = 0;
     bool stepRan = false;
     kva::Exchange e;
     e.send("a").pause(30).send("b");
-    ASSERT_TRUE(channel.start(&window, [&] { ++idle; }, e));
+    ASSERT_TRUE(start(e));
     fake.waiting = "x";
     channel.dataReceived();
     channel.runStep([&] { stepRan = true; });
@@ -209,6 +191,6 @@ TEST_F(PhoneChannelTest, ShutdownStopsEverythingWithoutMessages)
     EXPECT_FALSE(stepRan);
     EXPECT_EQ(fake.reads, 0);
     EXPECT_EQ(fake.written, QByteArray("a"));
-    EXPECT_FALSE(channel.begin(&window, [] {}));
+    EXPECT_FALSE(channel.begin([] {}));
     EXPECT_TRUE(shown.isEmpty());
 }

@@ -3,6 +3,7 @@
 #include "AfComPort.h"
 #include "AfSafeSync.h"
 #include "AppTexts.h"
+#include "AtSim.h"
 #include "ComMapping.h"
 #include "DialogueLog.h"
 #include "FileDialogs.h"
@@ -14,6 +15,7 @@
 #include "PortOwners.h"
 #include "SerialDevices.h"
 #include "SettingsFile.h"
+#include "SimLink.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -72,13 +74,6 @@ TForm1::TForm1(const QString& settingsPath)
     PageControl1 = new QTabWidget(client);
     PageControl1->setGeometry(0, 8, 785, 529);
     PageControl1->tabBar()->setAttribute(Qt::WA_Hover); // tabs highlight under the mouse
-    TabSheet1 = new QWidget;
-    TabSheet2 = new QWidget;
-    TabSheet3 = new QWidget;
-    PageControl1->addTab(TabSheet1, QStringLiteral("Konfigurace"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("Telefonní čísla"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("Úprava SMS"));
-    PageControl1->setCurrentIndex(0);
     setCentralWidget(client);
 
     AfComPort1 = new TAfComPort(this);
@@ -89,7 +84,9 @@ TForm1::TForm1(const QString& settingsPath)
     AfComPort1->OnDataRecived = [this](QObject* sender, int32_t count) { AfComPort1DataRecived(sender, count); };
     AfComPort1->AfterLoad();
 
-    channel_ = new kva::PhoneChannel(*this, this, this);
+    channel_ = new kva::PhoneChannel(this);
+    phoneSim_ = new kva::AtSim(*channel_, this);
+    simLink_ = new kva::SimLink(*phoneSim_, this, this);
     channel_->setPort({
         [this] { return AfComPort1->IsOpen(); },
         [this](const QByteArray& bytes) { AfComPort1->WriteText(bytes); },
@@ -122,9 +119,22 @@ void TForm1::dock(QWidget* window, QWidget* page)
     window->show();
 }
 
-void TForm1::FormCreate(const TabWindows& windows, HiddenPages hidden)
+TForm1::Pages TForm1::programPages(PageBuilder configuration, PageBuilder phoneNumbers, PageBuilder sms)
 {
-    builders_ = windows;
+    return {
+        {QStringLiteral("Konfigurace"), std::move(configuration)},
+        {QStringLiteral("Telefonní čísla"), std::move(phoneNumbers)},
+        {QStringLiteral("Úprava SMS"), std::move(sms)},
+    };
+}
+
+void TForm1::FormCreate(const Pages& pages, HiddenPages hidden)
+{
+    builders_ = pages;
+    pages_.fill(nullptr, pages.size());
+    for (const Page& p : pages)
+        PageControl1->addTab(new QWidget, p.title);
+    PageControl1->setCurrentIndex(0);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { page(index); });
     page(0);
     if (hidden == HiddenPages::Now)
@@ -137,30 +147,28 @@ void TForm1::FormCreate(const TabWindows& windows, HiddenPages hidden)
 
 void TForm1::buildHiddenPages()
 {
-    // Made in the builders' order and docked in the tabs' order, as they have always been.
-    const bool sms = !pages_[2] && buildPage(2);
-    const bool phoneNumbers = !pages_[1] && buildPage(1);
-    if (phoneNumbers)
-        dock(pages_[1], TabSheet2);
-    if (sms)
-        dock(pages_[2], TabSheet3);
+    for (int i = 0; i < pages_.size(); ++i)
+        page(i);
 }
 
 QWidget* TForm1::buildPage(int index)
 {
-    const std::array<const std::function<QWidget*(kva::PhoneChannel&)>*, 3> builders{
-        &builders_.configuration, &builders_.phoneNumbers, &builders_.sms};
-    const std::function<QWidget*(kva::PhoneChannel&)>& build = *builders[size_t(index)];
-    return pages_[size_t(index)] = build ? build(*channel_) : new QWidget;
+    const std::function<QWidget*(kva::SimLink&)>& build = builders_[index].build;
+    return pages_[index] = build ? build(*simLink_) : new QWidget;
 }
 
 QWidget* TForm1::page(int index)
 {
-    if (index < 0 || index >= int(pages_.size()))
+    if (index < 0 || index >= pages_.size())
         return nullptr;
-    if (!pages_[size_t(index)])
+    if (!pages_[index])
         dock(buildPage(index), PageControl1->widget(index));
-    return pages_[size_t(index)];
+    return pages_[index];
+}
+
+QWidget* TForm1::tab(int index) const
+{
+    return PageControl1->widget(index);
 }
 
 void TForm1::NactiIni()

@@ -4,17 +4,14 @@
 #include "Cp1250.h"
 #include "DialogueLog.h"
 #include "KvaError.h"
-#include "MessageBoxes.h"
 #include "PhoneReply.h"
 
-#include <QAbstractButton>
 #include <QLoggingCategory>
-#include <QWidget>
 
 namespace kva {
 
-PhoneChannel::PhoneChannel(SharedState& state, QWidget* window, QObject* parent)
-    : QObject(parent), state_(state), window_(window), runner_(ownScheduler_, [this](const QByteArray& b) { send(b); })
+PhoneChannel::PhoneChannel(QObject* parent)
+    : QObject(parent), runner_(ownScheduler_, [this](const QByteArray& b) { send(b); })
 {
     runner_.afterAnswer = [this](Scheduler::Task step) { runStep(std::move(step)); };
     runner_.onError = [this](std::exception_ptr e) { fail(e); };
@@ -76,10 +73,10 @@ void PhoneChannel::store(const QByteArray& chunk)
     if (!chunk.isEmpty())
         qCDebug(phoneTrace) << "phone <-" << chunk;
     phoneDialogue().received(chunk);
-    state_.LastChunk = fromCp1250(chunk);
-    sinceSend_ += state_.LastChunk;
-    if (!state_.LastChunk.isEmpty())
-        state_.ReplyBuffer = state_.LastChunk;
+    const QString text = fromCp1250(chunk);
+    sinceSend_ += text;
+    if (!text.isEmpty())
+        lastAnswer_ = text;
     emit chunkStored();
 }
 
@@ -109,37 +106,12 @@ bool PhoneChannel::isOpen() const
     return port_.isOpen && port_.isOpen();
 }
 
-bool PhoneChannel::refuseIfClosed(QWidget* page)
+bool PhoneChannel::begin(std::function<void()> stopped)
 {
-    if (isOpen())
+    if (shutDown_ || busy_)
         return false;
-    showRefusal(page ? page : window_.data(), QStringLiteral("POZOR - sériový port není otevřen !"));
-    return true;
-}
-
-bool PhoneChannel::start(QWidget* page, std::function<void()> backToIdle, Exchange exchange)
-{
-    if (refuseIfClosed(page) || !begin(page, std::move(backToIdle)))
-        return false;
-    run(std::move(exchange));
-    return true;
-}
-
-bool PhoneChannel::begin(QWidget* page, std::function<void()> backToIdle)
-{
-    if (shutDown_)
-        return false;
-    if (busy_) {
-        showRefusal(page ? page : window_.data(),
-                    QStringLiteral("POZOR - s telefonem právě probíhá jiná operace, vyčkejte na její dokončení !"));
-        return false;
-    }
     busy_ = true;
-    page_ = page;
-    backToIdle_ = std::move(backToIdle);
-    for (const QPointer<QAbstractButton>& b : guarded_)
-        if (b)
-            b->setEnabled(false);
+    stopped_ = std::move(stopped);
     emit busyChanged(true);
     return true;
 }
@@ -150,21 +122,8 @@ void PhoneChannel::end()
         return;
     runner_.abort();
     busy_ = false;
-    page_ = nullptr;
-    backToIdle_ = nullptr;
-    for (const QPointer<QAbstractButton>& b : guarded_)
-        if (b)
-            b->setEnabled(true);
+    stopped_ = nullptr;
     emit busyChanged(false);
-}
-
-void PhoneChannel::guardButtons(std::initializer_list<QAbstractButton*> buttons)
-{
-    for (QAbstractButton* b : buttons) {
-        guarded_.append(b);
-        if (busy_)
-            b->setEnabled(false);
-    }
 }
 
 void PhoneChannel::send(const QByteArray& bytes)
@@ -182,32 +141,31 @@ void PhoneChannel::send(const QString& text)
     send(toCp1250(text));
 }
 
-Exchange PhoneChannel::probe(int awaitMs, QWidget* page, std::function<void()> enableButtons,
-                             std::function<void()> afterSend)
+Exchange PhoneChannel::probe(int awaitMs, std::function<void()> notAnswered, std::function<void()> afterSend)
 {
     Exchange e;
-    e.then([this] { state_.ReplyBuffer = QStringLiteral(" "); }).send(probeCommand());
+    e.then([this] { lastAnswer_ = QStringLiteral(" "); }).send(probeCommand());
     if (afterSend)
         e.then(std::move(afterSend));
-    e.await(awaitMs).then(endIfSilent(page, std::move(enableButtons)));
+    e.await(awaitMs).then(endIfSilent(std::move(notAnswered)));
     return e;
 }
 
-std::function<void()> PhoneChannel::endIfSilent(QWidget* page, std::function<void()> enableButtons)
+std::function<void()> PhoneChannel::endIfSilent(std::function<void()> notAnswered)
 {
-    return [this, page = QPointer<QWidget>(page), enableButtons = std::move(enableButtons)] {
+    return [this, notAnswered = std::move(notAnswered)] {
         if (probeAnswered())
             return;
-        showWarning(page ? page.data() : window_.data(), QStringLiteral("POZOR - telefon nekomunikuje !"));
-        if (enableButtons)
-            enableButtons();
+        emit silent(QStringLiteral("POZOR - telefon nekomunikuje !"));
+        if (notAnswered)
+            notAnswered();
         end();
     };
 }
 
 bool PhoneChannel::probeAnswered() const
 {
-    return kva::probeAnswered(state_.ReplyBuffer);
+    return kva::probeAnswered(lastAnswer_);
 }
 
 bool PhoneChannel::run(Exchange exchange)
@@ -221,8 +179,8 @@ void PhoneChannel::abort()
     deferred_.clear();
     if (!busy_)
         return;
-    std::function<void()> toIdle = std::move(backToIdle_);
-    backToIdle_ = nullptr;
+    std::function<void()> toIdle = std::move(stopped_);
+    stopped_ = nullptr;
     if (toIdle)
         toIdle();
     end();
@@ -230,21 +188,19 @@ void PhoneChannel::abort()
 
 void PhoneChannel::fail(const QString& message)
 {
-    QWidget* parent = page_ ? page_.data() : window_.data();
     abort();
     if (!shutDown_)
-        showErrorBox(parent, message);
+        emit failed(message);
 }
 
 void PhoneChannel::fail(std::exception_ptr error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const PhoneSilent& silent) {
-        QWidget* parent = page_ ? page_.data() : window_.data();
+    } catch (const PhoneSilent& noAnswer) {
         abort();
         if (!shutDown_)
-            showWarning(parent, silent.message());
+            emit silent(noAnswer.message());
         return;
     } catch (...) {
     }
