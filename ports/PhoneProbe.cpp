@@ -150,7 +150,7 @@ void PhoneProbe::poll()
         vanished();
         return;
     }
-    if (finalResult(answer_) != FinalResult::None)
+    if (probeReply(answer_, Questions[question_]).complete())
         answerComplete(answer_, false);
 }
 
@@ -172,7 +172,7 @@ void PhoneProbe::answerComplete(const QByteArray& answer, bool timedOut)
 {
     stopWaiting();
     if (question_ == 0) {
-        if (finalResult(answer) == FinalResult::Ok) {
+        if (probeReply(answer, Questions[0]).final == AtReply::Ok) {
             ask(1);
             return;
         }
