@@ -1,19 +1,8 @@
 #include "AtCommands.h"
 
+#include "ControlCharacters.h"
+
 namespace kva {
-
-namespace {
-
-// CR, LF, Ctrl-Z, ESC and the rest below 32 (and DEL) would end or cut an AT command.
-QString withoutControls(QString text)
-{
-    for (QChar& c : text)
-        if (c.unicode() < 32 || c.unicode() == 127)
-            c = u' ';
-    return text;
-}
-
-} // namespace
 
 QByteArray probeCommand()
 {
@@ -27,7 +16,7 @@ QString phoneBookReadCommand(int position)
 
 QString phoneBookWriteCommand(int position, const QString& number, const QString& name)
 {
-    return QStringLiteral("AT+CPBW=%1,\"%2\",,\"%3\"\r").arg(position).arg(withoutControls(number), withoutControls(name));
+    return QStringLiteral("AT+CPBW=%1,\"%2\",,\"%3\"\r").arg(position).arg(blankControls(number), blankControls(name));
 }
 
 QString phoneBookDeleteCommand(int position)

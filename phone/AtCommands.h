@@ -13,7 +13,8 @@ QByteArray probeCommand();
 QString phoneBookReadCommand(int position);
 // "AT+CPBW=" n ",\"" number "\",,\"" name "\"" CR. The number type is left empty so that the
 // phone chooses it. Number and name go as they are (double quotes included), except that a
-// control character would end or cut the command early: each one is sent as a blank.
+// control character (below 32, or DEL) would end or cut the command early: each one is sent as
+// a blank (kva::blankControls).
 QString phoneBookWriteCommand(int position, const QString& number, const QString& name);
 // "AT+CPBW=" n CR: clears the position.
 QString phoneBookDeleteCommand(int position);

@@ -1,5 +1,6 @@
 #include "DialogueLog.h"
 
+#include "ControlCharacters.h"
 #include "Cp1250.h"
 
 namespace kva {
@@ -42,7 +43,7 @@ QString DialogueLog::readable(const QByteArray& bytes)
     };
     for (char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c != 0x7f) {
+        if (!isControlCharacter(c)) {
             run += ch;
             continue;
         }

@@ -7,7 +7,7 @@ namespace kva {
 
 Exchange& Exchange::send(const QByteArray& bytes)
 {
-    steps_.push_back({Step::Send, bytes, 0, {}, {}});
+    steps_.push_back({Step::Send, bytes, 0, {}, {}, {}});
     return *this;
 }
 
@@ -18,25 +18,32 @@ Exchange& Exchange::send(const QString& text)
 
 Exchange& Exchange::pause(int ms)
 {
-    steps_.push_back({Step::Pause, {}, ms < 0 ? 0 : ms, {}, {}});
+    steps_.push_back({Step::Pause, {}, ms < 0 ? 0 : ms, {}, {}, {}});
     return *this;
 }
 
 Exchange& Exchange::await(int ms)
 {
-    steps_.push_back({Step::Await, {}, ms < 0 ? 0 : ms, {}, {}});
+    steps_.push_back({Step::Await, {}, ms < 0 ? 0 : ms, {}, {}, {}});
+    return *this;
+}
+
+Exchange& Exchange::awaitAnswer(int ms, std::function<bool()> complete)
+{
+    steps_.push_back({Step::AwaitAnswer, {}, ms < 0 ? 0 : ms, {}, {}, std::move(complete)});
     return *this;
 }
 
 Exchange& Exchange::then(std::function<void()> action)
 {
-    steps_.push_back({Step::Do, {}, 0, std::move(action), {}});
+    steps_.push_back({Step::Do, {}, 0, std::move(action), {}, {}});
     return *this;
 }
 
 Exchange& Exchange::check(std::function<QString()> check)
 {
-    if (!steps_.empty() && (steps_.back().kind == Step::Pause || steps_.back().kind == Step::Await))
+    if (!steps_.empty() && (steps_.back().kind == Step::Pause || steps_.back().kind == Step::Await ||
+                            steps_.back().kind == Step::AwaitAnswer))
         steps_.back().check = std::move(check);
     return *this;
 }
@@ -51,7 +58,7 @@ int Exchange::totalPauseMs() const
 {
     int total = 0;
     for (const Step& s : steps_)
-        total += s.kind == Step::Pause || s.kind == Step::Await ? s.ms : 0;
+        total += s.kind == Step::Pause || s.kind == Step::Await || s.kind == Step::AwaitAnswer ? s.ms : 0;
     return total;
 }
 
@@ -96,8 +103,37 @@ void StepRunner::abort()
         scheduler_->cancel(task_);
     task_ = 0;
     running_ = false;
+    awaitingAnswer_ = false;
     ++generation_;
     steps_.clear();
+}
+
+bool StepRunner::completeNow(std::function<bool()> isComplete, bool& complete)
+{
+    const unsigned generation = generation_;
+    complete = false;
+    try {
+        complete = isComplete && isComplete();
+    } catch (...) {
+        if (generation == generation_)
+            stop(std::current_exception());
+        return false;
+    }
+    return generation == generation_;
+}
+
+void StepRunner::answerStored()
+{
+    if (!running_ || !awaitingAnswer_)
+        return;
+    bool complete = false;
+    if (!completeNow(steps_[next_ - 1].complete, complete) || !complete)
+        return;
+    awaitingAnswer_ = false;
+    if (task_)
+        scheduler_->cancel(task_);
+    task_ = 0;
+    answered(generation_);
 }
 
 void StepRunner::stop(std::exception_ptr error)
@@ -167,6 +203,29 @@ void StepRunner::advance()
                 task_ = 0;
                 if (generation != generation_)
                     return;
+                if (afterAnswer)
+                    afterAnswer([this, generation] { answered(generation); });
+                else
+                    answered(generation);
+            });
+            return;
+        }
+        if (step.kind == Step::AwaitAnswer) {
+            bool complete = false;
+            if (!completeNow(step.complete, complete))
+                return;
+            if (complete) {
+                if (!passes(step))
+                    return;
+                dueNs_ = scheduler_->nowNs();
+                continue;
+            }
+            awaitingAnswer_ = true;
+            task_ = scheduler_->after(step.ms, [this, generation] {
+                task_ = 0;
+                if (generation != generation_)
+                    return;
+                awaitingAnswer_ = false;
                 if (afterAnswer)
                     afterAnswer([this, generation] { answered(generation); });
                 else

@@ -29,13 +29,17 @@ struct Step {
         Await, // `ms` from now for the answer; the next step runs once an answer being
                // received has been stored
         Do,    // `action` runs
+        AwaitAnswer, // at most `ms` from now for the answer: the next step runs as soon as
+                     // `complete` holds, when the step begins or when the runner is told an
+                     // answer was stored (StepRunner::answerStored), else once `ms` have passed
     } kind;
     QByteArray bytes;
     int ms = 0;
     std::function<void()> action;
-    // Examined as a Pause or Await ends (after an answer being received has been stored): a
+    // Examined as a Pause or an Await ends (after an answer being received has been stored): a
     // non-empty text stops the exchange with that text as its error, and so does an exception.
     std::function<QString()> check;
+    std::function<bool()> complete; // AwaitAnswer: the answer is whole (may throw, as a step)
 };
 
 class Exchange {
@@ -46,13 +50,15 @@ public:
     Exchange& send(const char* bytes) { return send(QByteArray(bytes)); }
     Exchange& pause(int ms);
     Exchange& await(int ms);
+    // Waits for the answer until `complete` holds, or `ms` at most.
+    Exchange& awaitAnswer(int ms, std::function<bool()> complete);
     Exchange& then(std::function<void()> action);
-    // Sets the check of the last step, which must be a Pause or an Await.
+    // Sets the check of the last step, which must be a Pause or an Await of either kind.
     Exchange& check(std::function<QString()> check);
     Exchange& append(const Exchange& more);
 
     const std::vector<Step>& steps() const { return steps_; }
-    int totalPauseMs() const; // pauses and answer waits
+    int totalPauseMs() const; // pauses and answer waits (the longest of an AwaitAnswer)
 
 private:
     std::vector<Step> steps_;
@@ -75,6 +81,10 @@ public:
     bool start(Exchange exchange);
     // From an action of the running exchange: `more` runs next, before the remaining steps.
     void continueWith(const Exchange& more);
+    // An answer (or a piece of one) has been stored: an AwaitAnswer step that is waiting ends
+    // now when its answer is complete, and the steps after it run before this returns.
+    // Anything else is left as it is.
+    void answerStored();
     // No further step runs; onFinished and onError are not called.
     void abort();
     bool running() const { return running_; }
@@ -88,6 +98,8 @@ public:
 private:
     void advance();
     void answered(unsigned generation);
+    // Runs the `complete` of an AwaitAnswer step; an exception stops the exchange (false).
+    bool completeNow(std::function<bool()> isComplete, bool& complete);
     bool passes(const Step& step);
     void stop(std::exception_ptr error);
 
@@ -96,6 +108,7 @@ private:
     std::vector<Step> steps_;
     size_t next_ = 0;
     bool running_ = false;
+    bool awaitingAnswer_ = false; // an AwaitAnswer step waits and its time has not run out
     unsigned generation_ = 0;
     qint64 dueNs_ = 0; // planned end of the current pause
     Scheduler::Id task_ = 0;

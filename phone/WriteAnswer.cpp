@@ -1,28 +1,12 @@
 #include "WriteAnswer.h"
 
-#include <QRegularExpression>
-#include <QStringList>
+#include "AtReply.h"
 
 #include <map>
 
 namespace kva {
 
 namespace {
-
-// Final result codes are whole lines; the prompt is "> " at the end of what came.
-bool isRefusal(const QString& line)
-{
-    return line == u"ERROR" || line.startsWith(u"+CME ERROR:") || line.startsWith(u"+CMS ERROR:");
-}
-
-int storedIndex(const QString& line)
-{
-    if (!line.startsWith(u"+CMGW:"))
-        return 0;
-    bool ok = false;
-    const int k = line.mid(6).trimmed().toInt(&ok);
-    return ok && k > 0 ? k : 0;
-}
 
 // 3GPP TS 27.007 (+CME) and 27.005 (+CMS) codes a phone gives for the usual reasons.
 const std::map<QString, const char*>& meanings()
@@ -58,24 +42,17 @@ const std::map<QString, const char*>& meanings()
 
 WriteAnswer writeAnswer(const QString& received)
 {
+    const AtReply reply = readReply(received, {}, ReplyRules::pages());
     WriteAnswer answer;
-    QStringList lines = received.split(QRegularExpression(QStringLiteral("[\r\n]")));
-    lines.removeLast(); // not ended by CR or LF yet: still arriving
-    for (const QString& raw : lines) {
-        const QString line = raw.trimmed();
-        if (const int k = storedIndex(line)) {
-            answer.storedAt = k;
-        } else if (isRefusal(line)) {
-            answer.kind = WriteAnswer::Refused;
-            answer.refusal = line;
-            return answer;
-        } else if (line == u"OK") {
-            answer.kind = WriteAnswer::Ok;
-            return answer;
-        }
+    answer.storedAt = reply.storedAt;
+    switch (reply.final) {
+    case AtReply::Ok: answer.kind = WriteAnswer::Ok; break;
+    case AtReply::Refused:
+        answer.kind = WriteAnswer::Refused;
+        answer.refusal = reply.refusal;
+        break;
+    case AtReply::None: answer.kind = reply.prompt ? WriteAnswer::Prompt : WriteAnswer::Nothing; break;
     }
-    if (received.endsWith(u"> ") || received.endsWith(u'>'))
-        answer.kind = WriteAnswer::Prompt;
     return answer;
 }
 

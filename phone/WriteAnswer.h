@@ -1,7 +1,8 @@
 #pragma once
 // What the phone answered to a write: "OK", the "> " prompt of AT+CMGW, "+CMGW: k", a refusal
 // ("ERROR", "+CME ERROR: n", "+CMS ERROR: n") or nothing yet. Plain functions on the text
-// received since the command was sent (echo included, in any number of pieces).
+// received since the command was sent (echo included, in any number of pieces), read by
+// kva::readReply with the pages' rules.
 #include "KvaError.h"
 
 #include <QString>

@@ -8,9 +8,7 @@ namespace kva {
 
 namespace {
 
-// The questions in order; 0 is the presence check.
-const QByteArray Questions[] = {"AT\r", "AT+CGMI\r", "AT+CGMM\r", "AT+CPBS?\r", "AT+CPBR=?\r", "AT+CPMS?\r"};
-constexpr int QuestionCount = int(sizeof Questions / sizeof Questions[0]);
+const QByteArray Presence = "AT\r";
 
 } // namespace
 
@@ -25,8 +23,14 @@ ProbeResult cannotOpenResult(const QString& devicePath, TAfOpenFailure cause)
     return r;
 }
 
-PhoneProbe::PhoneProbe(QObject* parent) : QObject(parent)
+PhoneProbe::PhoneProbe(QObject* parent)
+    : QObject(parent), runner_(ownScheduler_, [this](const QByteArray& question) { ask(question); })
 {
+    // A step does not throw; should one, the try ends and the error goes on as before.
+    runner_.onError = [this](std::exception_ptr error) {
+        cancel();
+        std::rethrow_exception(error);
+    };
     line_.open = [this](const QString& path, TAfOpenFailure& failure) {
         int sysError = 0;
         if (!port_.Open(path, failure, sysError))
@@ -55,13 +59,19 @@ PhoneProbe::~PhoneProbe()
     cancel();
 }
 
+void PhoneProbe::setScheduler(Scheduler& scheduler)
+{
+    scheduler_ = &scheduler;
+    runner_.setScheduler(scheduler);
+}
+
 bool PhoneProbe::start(const QString& devicePath)
 {
     if (running_)
         return false;
     running_ = true;
     device_ = devicePath;
-    question_ = 0;
+    question_.clear();
     answer_.clear();
     total_ = 0;
     identity_ = {};
@@ -71,33 +81,61 @@ bool PhoneProbe::start(const QString& devicePath)
     if (!line_.open(devicePath, failure)) {
         const ProbeResult r = cannotOpenResult(devicePath, failure);
         // Reported from the event loop, like every other outcome.
-        waitTask_ = scheduler_->after(0, [this, r] {
-            waitTask_ = 0;
+        openFailedTask_ = scheduler_->after(0, [this, r] {
+            openFailedTask_ = 0;
             if (running_)
                 finish(r);
         });
         return true;
     }
     schedulePoll();
-    ask(0);
+    runner_.start(questions());
     return true;
+}
+
+Exchange PhoneProbe::questions()
+{
+    const auto complete = [this] { return answered(); };
+    Exchange e;
+    e.send(Presence).awaitAnswer(PresenceWaitMs, complete).then([this] { presenceAnswered(); });
+    // A question left unanswered leaves its part of the summary out.
+    e.send("AT+CGMI\r").awaitAnswer(QuestionWaitMs, complete).then([this] {
+        identity_.maker = identification(answer_, question_);
+    });
+    e.send("AT+CGMM\r").awaitAnswer(QuestionWaitMs, complete).then([this] {
+        identity_.model = identification(answer_, question_);
+    });
+    e.send("AT+CPBS?\r").awaitAnswer(QuestionWaitMs, complete).then([this] {
+        identity_.phoneBook = phoneBookTotalFromCpbs(answer_);
+    });
+    e.send("AT+CPBR=?\r").awaitAnswer(QuestionWaitMs, complete).then([this] {
+        if (identity_.phoneBook < 0)
+            identity_.phoneBook = phoneBookTotalFromCpbr(answer_);
+    });
+    e.send("AT+CPMS?\r").awaitAnswer(QuestionWaitMs, complete).then([this] {
+        identity_.sms = smsTotalFromCpms(answer_);
+    });
+    e.then([this] {
+        ProbeResult r;
+        r.outcome = ProbeResult::Outcome::Answering;
+        r.identity = identity_;
+        r.text = answeringSummary(identity_);
+        finish(r);
+    });
+    return e;
 }
 
 void PhoneProbe::cancel()
 {
-    stopWaiting();
+    runner_.abort();
+    if (openFailedTask_)
+        scheduler_->cancel(openFailedTask_);
+    openFailedTask_ = 0;
     if (pollTask_)
         scheduler_->cancel(pollTask_);
     pollTask_ = 0;
     running_ = false;
     line_.close();
-}
-
-void PhoneProbe::stopWaiting()
-{
-    if (waitTask_)
-        scheduler_->cancel(waitTask_);
-    waitTask_ = 0;
 }
 
 void PhoneProbe::schedulePoll()
@@ -110,19 +148,18 @@ void PhoneProbe::schedulePoll()
     });
 }
 
-void PhoneProbe::ask(int question)
+void PhoneProbe::ask(const QByteArray& question)
 {
     question_ = question;
     answer_.clear();
-    phoneDialogue().sent(Questions[question]);
-    if (!line_.write(Questions[question])) {
+    phoneDialogue().sent(question);
+    if (!line_.write(question))
         vanished();
-        return;
-    }
-    waitTask_ = scheduler_->after(question == 0 ? PresenceWaitMs : QuestionWaitMs, [this] {
-        waitTask_ = 0;
-        onTimeout();
-    });
+}
+
+bool PhoneProbe::answered() const
+{
+    return probeReply(answer_, question_).complete();
 }
 
 void PhoneProbe::poll()
@@ -150,8 +187,7 @@ void PhoneProbe::poll()
         vanished();
         return;
     }
-    if (finalResult(answer_) != FinalResult::None)
-        answerComplete(answer_, false);
+    runner_.answerStored();
 }
 
 void PhoneProbe::vanished()
@@ -162,52 +198,21 @@ void PhoneProbe::vanished()
     finish(r);
 }
 
-void PhoneProbe::onTimeout()
+void PhoneProbe::presenceAnswered()
 {
-    if (running_)
-        answerComplete(answer_, true);
-}
-
-void PhoneProbe::answerComplete(const QByteArray& answer, bool timedOut)
-{
-    stopWaiting();
-    if (question_ == 0) {
-        if (finalResult(answer) == FinalResult::Ok) {
-            ask(1);
-            return;
-        }
-        ProbeResult r;
-        if (answer.isEmpty()) {
-            r.outcome = ProbeResult::Outcome::Silent;
-            r.text = QStringLiteral("neodpovídá");
-        } else {
-            r.outcome = ProbeResult::Outcome::NotAPhone;
-            r.text = timedOut ? QStringLiteral("odpověď nesrozumitelná, nejde o telefon")
-                              : QStringLiteral("na AT neodpověděl OK");
-        }
-        finish(r);
+    const AtReply reply = probeReply(answer_, Presence);
+    if (reply.final == AtReply::Ok)
         return;
-    }
-    // A question left unanswered leaves its part of the summary out.
-    const QByteArray& q = Questions[question_];
-    switch (question_) {
-    case 1: identity_.maker = identification(answer, q); break;
-    case 2: identity_.model = identification(answer, q); break;
-    case 3: identity_.phoneBook = phoneBookTotalFromCpbs(answer); break;
-    case 4:
-        if (identity_.phoneBook < 0)
-            identity_.phoneBook = phoneBookTotalFromCpbr(answer);
-        break;
-    case 5: identity_.sms = smsTotalFromCpms(answer); break;
-    }
-    if (question_ + 1 < QuestionCount) {
-        ask(question_ + 1);
-        return;
-    }
     ProbeResult r;
-    r.outcome = ProbeResult::Outcome::Answering;
-    r.identity = identity_;
-    r.text = answeringSummary(identity_);
+    if (answer_.isEmpty()) {
+        r.outcome = ProbeResult::Outcome::Silent;
+        r.text = QStringLiteral("neodpovídá");
+    } else {
+        r.outcome = ProbeResult::Outcome::NotAPhone;
+        // A refusal is a final result; anything else came without one until the time was up.
+        r.text = reply.complete() ? QStringLiteral("na AT neodpověděl OK")
+                                  : QStringLiteral("odpověď nesrozumitelná, nejde o telefon");
+    }
     finish(r);
 }
 

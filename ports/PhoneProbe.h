@@ -1,17 +1,21 @@
 #pragma once
 // Tries one serial device: opens it at 19200 8N1 without flow control, sends "AT" CR and
 // waits up to PresenceWaitMs for OK; a device that answers is asked who it is (AT+CGMI,
-// AT+CGMM) and how much room its SIM has (AT+CPBS?, AT+CPBR=?, AT+CPMS?). Everything runs
-// from the event loop (timers and the port's signals), so a window showing it never freezes.
-// The bytes go to the dialogue log with a note naming the device.
+// AT+CGMM) and how much room its SIM has (AT+CPBS?, AT+CPBR=?, AT+CPMS?), each question
+// waiting up to QuestionWaitMs. The questions are an exchange played by a StepRunner, like the
+// pages' exchanges: each waits for its answer (kva::probeReply) until the answer is complete or
+// its time is up. Everything runs from the event loop (timers), so a window showing it never
+// freezes. The bytes go to the dialogue log with a note naming the device.
 //
 // The device is the serial layer's own (the same exclusive opening and the same causes of a
-// refusal as the Port menu), polled by a timer rather than through the port component: that
-// one opens COM names only and reports a worker fault (a device pulled mid-probe) to the
-// application's error box, while a search must try any device quietly, one at a time.
+// refusal as the Port menu), polled every PollMs rather than read through the port component:
+// that one opens COM names only and reports a worker fault (a device pulled mid-probe) to the
+// application's error box, while a search must try any device quietly, one at a time. Each
+// poll stores what came and tells the runner (StepRunner::answerStored).
 // Tests hand it a line of their own and a ManualClock.
 #include "AfSerialDevice.h"
 #include "AfUtils.h"
+#include "Exchange.h"
 #include "PortOwners.h"
 #include "ProbeAnswers.h"
 #include "Scheduler.h"
@@ -55,7 +59,7 @@ public:
     ~PhoneProbe() override;
     // Not while a try runs.
     void setLine(Line line) { line_ = std::move(line); }
-    void setScheduler(Scheduler& scheduler) { scheduler_ = &scheduler; }
+    void setScheduler(Scheduler& scheduler);
 
     // Starts trying `devicePath`; finished() follows (also for a device that cannot be opened,
     // on the next turn of the event loop). Refused (false) while a try is running.
@@ -68,25 +72,26 @@ signals:
     void finished(const kva::ProbeResult& result);
 
 private:
-    void ask(int question);
+    Exchange questions();
+    void ask(const QByteArray& question);
+    bool answered() const;
+    void presenceAnswered();
     void poll();
     void vanished();
-    void onTimeout();
-    void answerComplete(const QByteArray& answer, bool timedOut);
     void finish(ProbeResult result);
     void schedulePoll();
-    void stopWaiting();
 
     TAfSerialDevice port_;
     Line line_;
     QtScheduler ownScheduler_;
     Scheduler* scheduler_ = &ownScheduler_;
+    StepRunner runner_;
     Scheduler::Id pollTask_ = 0;
-    Scheduler::Id waitTask_ = 0;
+    Scheduler::Id openFailedTask_ = 0;
     QString device_;
     bool running_ = false;
-    int question_ = 0;
-    QByteArray answer_;
+    QByteArray question_; // the question last sent
+    QByteArray answer_;   // what came since it was sent
     qsizetype total_ = 0;
     PhoneIdentity identity_;
 };

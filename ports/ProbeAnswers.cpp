@@ -1,5 +1,7 @@
 #include "ProbeAnswers.h"
 
+#include "ControlCharacters.h"
+
 #include <QList>
 #include <QRegularExpression>
 
@@ -7,39 +9,19 @@ namespace kva {
 
 namespace {
 
-// Whole lines only: the text after the last CR/LF may still be growing.
-QList<QByteArray> completeLines(const QByteArray& answer)
+// Whole lines only (the text after the last CR/LF may still be growing), as bytes.
+QList<QByteArray> byteLines(const QByteArray& answer)
 {
     QList<QByteArray> lines;
-    QByteArray current;
-    for (char c : answer) {
-        if (c == '\r' || c == '\n') {
-            lines.append(current.trimmed());
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
+    for (const QString& line : kva::completeLines(QString::fromLatin1(answer), ReplyRules::phoneSearch()))
+        lines.append(line.toLatin1());
     return lines;
-}
-
-bool isFinal(const QByteArray& line, FinalResult& result)
-{
-    if (line == "OK") {
-        result = FinalResult::Ok;
-        return true;
-    }
-    if (line == "ERROR" || line.startsWith("+CME ERROR") || line.startsWith("+CMS ERROR")) {
-        result = FinalResult::Error;
-        return true;
-    }
-    return false;
 }
 
 // The numbers after "<prefix>:" split at commas, quotes removed; empty when the line is not there.
 QList<QByteArray> fields(const QByteArray& answer, const QByteArray& prefix)
 {
-    for (const QByteArray& line : completeLines(answer)) {
+    for (const QByteArray& line : byteLines(answer)) {
         if (!line.toUpper().startsWith(prefix))
             continue;
         QList<QByteArray> out;
@@ -65,49 +47,23 @@ QString czechCount(int n, const QString& one, const QString& few, const QString&
 
 } // namespace
 
-FinalResult finalResult(const QByteArray& answer)
+AtReply probeReply(const QByteArray& answer, const QByteArray& question)
 {
-    FinalResult result = FinalResult::None;
-    for (const QByteArray& line : completeLines(answer))
-        if (isFinal(line, result))
-            return result;
-    return FinalResult::None;
-}
-
-QStringList informationLines(const QByteArray& answer, const QByteArray& command)
-{
-    QStringList out;
-    const QByteArray echo = command.trimmed();
-    bool echoSeen = false;
-    FinalResult ignored;
-    for (const QByteArray& line : completeLines(answer)) {
-        if (line.isEmpty())
-            continue;
-        if (!echoSeen && out.isEmpty() && line == echo) {
-            echoSeen = true;
-            continue;
-        }
-        if (isFinal(line, ignored))
-            break;
-        out.append(QString::fromLatin1(line));
-    }
-    return out;
+    return readReply(QString::fromLatin1(answer), QString::fromLatin1(question), ReplyRules::phoneSearch());
 }
 
 QString identification(const QByteArray& answer, const QByteArray& command)
 {
-    if (finalResult(answer) != FinalResult::Ok)
+    const AtReply reply = probeReply(answer, command);
+    if (reply.final != AtReply::Ok || reply.information.isEmpty())
         return QString();
-    const QStringList lines = informationLines(answer, command);
-    if (lines.isEmpty())
-        return QString();
-    QString text = lines.first();
+    QString text = reply.information.first();
     static const QRegularExpression prefix(QStringLiteral("^\\+CGM[IM]:\\s*"), QRegularExpression::CaseInsensitiveOption);
     text.remove(prefix);
     text.remove(u'"');
     QString clean;
     for (QChar c : text)
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
+        if (!isControlCharacter(c.unicode()) && c.unicode() < 0x80)
             clean += c;
     return clean.trimmed().left(40);
 }
@@ -122,8 +78,8 @@ int phoneBookTotalFromCpbr(const QByteArray& answer)
 {
     static const QRegularExpression range(QStringLiteral("^\\+CPBR:\\s*\\((\\d+)-(\\d+)\\)"),
                                           QRegularExpression::CaseInsensitiveOption);
-    for (const QByteArray& line : completeLines(answer)) {
-        const QRegularExpressionMatch m = range.match(QString::fromLatin1(line));
+    for (const QString& line : kva::completeLines(QString::fromLatin1(answer), ReplyRules::phoneSearch())) {
+        const QRegularExpressionMatch m = range.match(line);
         if (!m.hasMatch())
             continue;
         const int first = m.captured(1).left(6).toInt();

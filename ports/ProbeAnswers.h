@@ -1,27 +1,25 @@
 #pragma once
 // Reading the phone's answers during the phone search: when an answer is complete, the
-// information lines of AT+CGMI / AT+CGMM, the SIM's room from AT+CPBS? / AT+CPBR=? and
+// identification of AT+CGMI / AT+CGMM, the SIM's room from AT+CPBS? / AT+CPBR=? and
 // AT+CPMS?, and the Czech summary shown in the device's row. Any bytes are accepted.
+#include "AtReply.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace kva {
 
-enum class FinalResult { None, Ok, Error };
+// The answer to `question` as the phone search reads it: kva::readReply with its rules, the
+// bytes taken one character each (Latin-1).
+AtReply probeReply(const QByteArray& answer, const QByteArray& question);
 
-// The final result of an answer: a whole line "OK", or "ERROR" / "+CME ERROR: …" /
-// "+CMS ERROR: …"; None while no such line has been received.
-FinalResult finalResult(const QByteArray& answer);
-
-// The lines between the echo of `command` (when present) and the final result, trimmed,
-// empty ones dropped.
-QStringList informationLines(const QByteArray& answer, const QByteArray& command);
-
-// The identification text of AT+CGMI / AT+CGMM: the first information line without its
-// "+CGMI:" / "+CGMM:" prefix and quotes; printable characters only, at most 40.
+// The identification text of AT+CGMI / AT+CGMM once the phone said OK: the first information
+// line without its "+CGMI:" / "+CGMM:" prefix and quotes; printable ASCII only (no control
+// character, nothing above 127), at most 40 characters.
 QString identification(const QByteArray& answer, const QByteArray& command);
 
+// The totals are taken from any whole line of the answer, before or after a final result.
 // Phone-book positions: the total of "+CPBS: "SM",used,total", -1 when not given.
 int phoneBookTotalFromCpbs(const QByteArray& answer);
 // Phone-book positions: the range of "+CPBR: (1-250),…", -1 when not given.

@@ -1,5 +1,7 @@
 #include "SmsTransfer.h"
 
+#include "ControlCharacters.h"
+
 #include <algorithm>
 
 namespace kva::sms {
@@ -10,15 +12,6 @@ QList<int> positions()
     for (int n = 1; n <= PairCount; ++n)
         all.append(n);
     return all;
-}
-
-QString blankControls(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out)
-        if (c.unicode() < 32)
-            c = u' ';
-    return out;
 }
 
 Pair pairToSend(const Pair& pair)

@@ -5,6 +5,7 @@
 #include "PageControls.h"
 #include "SmsEncoding.h"
 #include "VrStrEdit.h"
+#include "ControlCharacters.h"
 #include "SimLink.h"
 
 #include <QGridLayout>
@@ -153,7 +154,7 @@ void TForm4::VrStrEdit19Change()
 
 void TForm4::Koduj()
 {
-    TpduLength = encodeMessage(OutgoingMessage, blankControls(VrStrEdit19->text()), CurrentNumber, CurrentText);
+    TpduLength = encodeMessage(OutgoingMessage, kva::blankControls(VrStrEdit19->text()), CurrentNumber, CurrentText);
 }
 
 void TForm4::setActionButtonsEnabled(bool enabled)

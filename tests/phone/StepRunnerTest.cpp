@@ -84,4 +84,74 @@ TEST_F(StepRunnerTest, AnActionMayEndTheExchangeOrContinueWithMoreSteps)
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(StepRunnerTest, AwaitAnswerEndsWhenTheStoredAnswerIsCompleteOrItsTimeIsUp)
+{
+    QByteArray answer;
+    const auto whole = [&] { return answer.endsWith("OK\r\n"); };
+    kva::Exchange e;
+    e.send("A").awaitAnswer(1000, whole).then([this] { note("examined"); }).pause(100).send("B");
+    e.send("C").awaitAnswer(1000, whole).check([] { return QStringLiteral("bez odpovědi"); }).send("never");
+    runner.start(e);
+    clock.advance(30);
+    answer = "A\r\r\nO";
+    runner.answerStored(); // a piece: not yet
+    clock.advance(20);
+    answer += "K\r\n";
+    runner.answerStored();
+    EXPECT_EQ(log, (std::vector<std::string>{"0 A", "50 examined"}));
+    runner.answerStored(); // nothing waits: nothing happens
+    answer.clear();        // C's answer never comes: its check stops the exchange at the end of its wait
+    EXPECT_TRUE(clock.runUntilIdle());
+    EXPECT_EQ(log, (std::vector<std::string>{"0 A", "50 examined", "150 B", "150 C", "1150 error bez odpovědi"}));
+}
+
+TEST_F(StepRunnerTest, AwaitAnswerWithItsAnswerThereAlreadyDoesNotWait)
+{
+    bool whole = true;
+    kva::Exchange e;
+    e.send("A").awaitAnswer(1000, [&] { return whole; }).send("B").then([&] { whole = false; });
+    e.awaitAnswer(500, [&] { return whole; }).send("C");
+    runner.start(e);
+    EXPECT_EQ(log, (std::vector<std::string>{"0 A", "0 B"}));
+    // A time that is up ends the wait once; an answer stored afterwards changes nothing.
+    runner.afterAnswer = [&](kva::Scheduler::Task t) {
+        whole = true;
+        runner.answerStored();
+        clock.after(40, std::move(t));
+    };
+    EXPECT_TRUE(clock.runUntilIdle());
+    EXPECT_EQ(log, (std::vector<std::string>{"0 A", "0 B", "540 C", "540 finished"}));
+}
+
+TEST_F(StepRunnerTest, AStoredAnswerDoesNotShortenAFixedAwaitOrAPause)
+{
+    kva::Exchange e;
+    e.send("A").await(300).send("B").pause(200).send("C");
+    runner.start(e);
+    for (int ms = 0; ms < 600; ms += 10) {
+        runner.answerStored();
+        clock.advance(10);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"0 A", "300 B", "500 C", "500 finished"}));
+}
+
+TEST_F(StepRunnerTest, AnAnswerTestThatThrowsStopsTheExchange)
+{
+    bool thrown = false;
+    kva::Exchange e;
+    e.send("A").awaitAnswer(1000, [&]() -> bool {
+        if (thrown)
+            throw kva::Error(QStringLiteral("Vadná odpověď"));
+        return false;
+    });
+    e.send("B");
+    runner.start(e);
+    clock.advance(10);
+    thrown = true;
+    runner.answerStored();
+    EXPECT_FALSE(runner.running());
+    EXPECT_TRUE(clock.runUntilIdle());
+    EXPECT_EQ(log, (std::vector<std::string>{"0 A", "10 error Vadná odpověď"}));
+}
+
 } // namespace

@@ -109,6 +109,26 @@ TEST_F(PhoneProbeTest, NonsenseInsteadOfOkIsNoPhone)
     EXPECT_EQ(took(), PhoneProbe::PresenceWaitMs);
 }
 
+TEST_F(PhoneProbeTest, RefusalOfTheProbeIsNoPhoneAtOnce)
+{
+    ASSERT_TRUE(tryPhone({"--error", "AT"}));
+    EXPECT_EQ(result->outcome, Outcome::NotAPhone);
+    EXPECT_EQ(result->text, QStringLiteral("na AT neodpověděl OK"));
+    EXPECT_EQ(took(), PhoneProbe::PollMs); // the refusal is final: no waiting for more
+    EXPECT_EQ(phone.received(), "AT\r");
+}
+
+TEST_F(PhoneProbeTest, AnswersInSmallPiecesAreWaitedForUntilWhole)
+{
+    ASSERT_TRUE(tryPhone({"--piece-bytes", "3", "--piece-gap-ms", "25"}));
+    EXPECT_EQ(result->outcome, Outcome::Answering);
+    EXPECT_EQ(result->text, QStringLiteral("odpovídá: Simfon SF-1 phonesim, SIM: 250 kontaktů, 30 SMS"));
+    // Each question follows at the first poll after the last piece of the answer before it
+    // ("\r\nOK\r\n" to AT: pieces at 0 and 25 ms, so the next poll at 30), long before its
+    // time is up; a maker or model read from a piece would be missing from the summary.
+    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 30, 130, 330, 530, 760}));
+}
+
 TEST_F(PhoneProbeTest, FloodOfAMegabyteIsCutShort)
 {
     ASSERT_TRUE(tryPhone({"--flood", "1000000"}));
