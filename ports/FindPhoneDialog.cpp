@@ -2,6 +2,7 @@
 
 #include "ComMapping.h"
 #include "KvaError.h"
+#include "TextRoom.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -94,6 +95,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
     });
 
     refresh();
+    makeRoomForAccents(this);
 }
 
 int FindPhoneDialog::selectedRow() const
