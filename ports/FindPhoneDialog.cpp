@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -78,12 +79,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
         if (selectedRow() >= 0)
             tryRows({selectedRow()});
     });
-    connect(tryAllButton, &QPushButton::clicked, this, [this] {
-        QList<int> rows;
-        for (int i = 0; i < devices_.size(); ++i)
-            rows.append(i);
-        tryRows(rows);
-    });
+    connect(tryAllButton, &QPushButton::clicked, this, &FindPhoneDialog::tryAll);
     connect(useButton, &QPushButton::clicked, this, &FindPhoneDialog::useSelected);
     connect(comChoice, &QComboBox::currentIndexChanged, this, &FindPhoneDialog::updateButtons);
     connect(list, &QTreeWidget::itemSelectionChanged, this, &FindPhoneDialog::updateButtons);
@@ -91,6 +87,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
     connect(&probe_, &PhoneProbe::finished, this, &FindPhoneDialog::probeDone);
     connect(this, &QDialog::finished, this, [this] {
         queue_.clear();
+        skipHeld_.clear();
         probe_.cancel();
     });
 
@@ -153,12 +150,41 @@ void FindPhoneDialog::fillRow(int row)
     list->resizeColumnToContents(ColState);
 }
 
-void FindPhoneDialog::tryRows(const QList<int>& rows)
+void FindPhoneDialog::tryAll()
 {
-    for (int row : rows)
-        if (row >= 0 && row < devices_.size() && !queue_.contains(devices_[row].displayName()) &&
-            devices_[row].displayName() != probing_)
-            queue_.append(devices_[row].displayName());
+    if (devices_.isEmpty() || probing())
+        return;
+    if (host_.ask && !host_.ask(this, tryAllQuestion()))
+        return;
+    QList<int> rows;
+    for (int i = 0; i < devices_.size(); ++i)
+        rows.append(i);
+    tryRows(rows, true);
+}
+
+QList<PortOwner> FindPhoneDialog::ownersOf(const SerialDevice& d) const
+{
+    if (host_.owners)
+        return host_.owners(d.kernelPath);
+    QList<PortOwner> others;
+    for (const PortOwner& o : portOwners(d.kernelPath))
+        if (o.pid != QCoreApplication::applicationPid())
+            others.append(o);
+    return others;
+}
+
+void FindPhoneDialog::tryRows(const QList<int>& rows, bool skipHeld)
+{
+    for (int row : rows) {
+        if (row < 0 || row >= devices_.size())
+            continue;
+        const QString name = devices_[row].displayName();
+        if (!queue_.contains(name) && name != probing_) {
+            queue_.append(name);
+            if (skipHeld)
+                skipHeld_.append(name);
+        }
+    }
     if (!probe_.running())
         tryNext();
     updateButtons();
@@ -168,6 +194,7 @@ void FindPhoneDialog::tryNext()
 {
     while (!queue_.isEmpty()) {
         const QString name = queue_.takeFirst();
+        const bool skipHeld = skipHeld_.removeAll(name) > 0;
         int row = -1;
         for (int i = 0; i < devices_.size(); ++i)
             if (devices_[i].displayName() == name)
@@ -187,6 +214,17 @@ void FindPhoneDialog::tryNext()
                                           : QStringLiteral("otevřeno v tomto programu"));
             fillRow(row);
             continue;
+        }
+        if (skipHeld) {
+            const QList<PortOwner> owners = ownersOf(d);
+            if (!owners.isEmpty()) {
+                QStringList names;
+                for (const PortOwner& o : owners)
+                    names.append(QStringLiteral("%1 (PID %2)").arg(o.name).arg(o.pid));
+                results_.insert(name, QStringLiteral("nezkoušeno: používá ho %1").arg(names.join(QStringLiteral(", "))));
+                fillRow(row);
+                continue;
+            }
         }
         probing_ = name;
         results_.insert(name, QStringLiteral("zkouším…"));
