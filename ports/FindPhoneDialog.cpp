@@ -11,8 +11,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kva {
 
@@ -34,7 +38,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setAllColumnsShowFocus(true);
-    list->setMinimumSize(1000, 200);
+    list->setMinimumSize(MinimumListWidth, 200);
     list->setAccessibleName(QStringLiteral("Sériová zařízení"));
     layout->addWidget(list);
 
@@ -120,6 +124,7 @@ void FindPhoneDialog::refresh()
         list->setCurrentItem(list->topLevelItem(0));
     for (int c = 0; c < ColState; ++c)
         list->resizeColumnToContents(c);
+    fitColumns();
     emptyNote->setVisible(devices_.isEmpty());
     updateButtons();
 }
@@ -148,6 +153,20 @@ void FindPhoneDialog::fillRow(int row)
     item->setText(ColState, state.join(QStringLiteral("; ")));
     item->setToolTip(ColState, item->text(ColState));
     list->resizeColumnToContents(ColState);
+    fitColumns();
+}
+
+void FindPhoneDialog::fitColumns()
+{
+    // The list grows (and the dialog with it) until every column shows whole, up to the screen's
+    // width; beyond that it scrolls.
+    int needed = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < ColumnCount; ++c)
+        needed += list->columnWidth(c);
+    int most = needed;
+    if (const QScreen* s = screen())
+        most = s->availableGeometry().width() - 40;
+    list->setMinimumWidth(std::max(MinimumListWidth, std::min(needed, most)));
 }
 
 void FindPhoneDialog::tryAll()

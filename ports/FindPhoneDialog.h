@@ -69,7 +69,9 @@ signals:
     void probingFinished();
 
 private:
+    static constexpr int MinimumListWidth = 1000;
     void fillRow(int row);
+    void fitColumns();
     void tryNext();
     void tryAll();
     QList<PortOwner> ownersOf(const SerialDevice& d) const;

@@ -367,6 +367,21 @@ private:
                                 .arg(tree->columnWidth(c))
                                 .arg(needs));
         }
+        // The last column shows its widest text without scrolling.
+        if (last >= 0 && !header->isSectionHidden(last)) {
+            int needs = header->sectionSizeHint(last);
+            QStyleOptionViewItem option;
+            option.initFrom(tree);
+            option.font = tree->font();
+            for (int r = 0; r < tree->model()->rowCount(); ++r)
+                needs = std::max(needs, tree->itemDelegate()->sizeHint(option, tree->model()->index(r, last)).width());
+            const int room = tree->viewport()->width() - header->sectionViewportPosition(last);
+            if (needs > room)
+                fault(tree, QStringLiteral("last column \"%1\" needs %2 px, %3 px shown")
+                                .arg(tree->model()->headerData(last, Qt::Horizontal).toString())
+                                .arg(needs)
+                                .arg(room));
+        }
         if (header->isVisible() && header->height() < lineHeight(header->font(), header))
             fault(header, QStringLiteral("heading %1 px high, text %2").arg(header->height()).arg(lineHeight(header->font(), header)));
     }
@@ -456,7 +471,13 @@ TEST_F(LayoutFit, PhoneFinderWithTriedDevices)
     } devices;
     kva::FindPhoneDialog::Host host;
     host.enumerator = &devices;
-    host.comTargets = [] { return QMap<int, kva::ComTarget>(); };
+    // Two COM names on the phone and one on a device that is gone: the longest states.
+    host.comTargets = [] {
+        const QString phone = QStringLiteral("/dev/serial/by-id/usb-Simfon_SF-1_Mobile_Phone_0123456789-if00");
+        return QMap<int, kva::ComTarget>{{1, {phone, kva::MappingSource::PortsIni}},
+                                         {2, {phone, kva::MappingSource::PortsIni}},
+                                         {3, {QStringLiteral("/dev/ttyUSB7"), kva::MappingSource::PortsIni}}};
+    };
     kva::FindPhoneDialog dialog(host);
     dialog.showAll->setChecked(true);
     dialog.status->setText(QStringLiteral("Zkouším /dev/serial/by-id/usb-Simfon_SF-1_Mobile_Phone_0123456789-if00…"));
