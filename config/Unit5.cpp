@@ -4,6 +4,7 @@
 #include "SimLink.h"
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
+#include "TextRoom.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -84,6 +85,7 @@ TForm5::TForm5(kva::SimLink& link, QWidget* parent)
     small.setPixelSize(10);
     setFont(small);
     buildLayout();
+    kva::makeRoomForAccents(this); // the háček of "Č" in the 10 px captions needs a row above the ascent
 
     for (int n = 1; n <= 22; ++n)
         connect(radio_[n], &QRadioButton::toggled, this, [this, n](bool on) {
@@ -328,7 +330,9 @@ QWidget* TForm5::buildNumberBox(const QString& caption, QLabel*& number)
     title->setWordWrap(true);
     number = new QLabel(box);
     kva::nameByCaption(number, title);
-    number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A styled panel draws all four edges in the frame colour; a plain sunken panel draws the
+    // lower and right ones in the light colour, which the light page swallows.
+    number->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     number->setTextFormat(Qt::PlainText); // a loaded line is shown as it is, never as markup
     number->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont big(QStringLiteral("DejaVu Sans Mono"));

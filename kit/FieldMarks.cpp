@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
 
 namespace kva {
 namespace {
@@ -53,7 +54,8 @@ protected:
 
 } // namespace
 
-FieldMarks::FieldMarks(Check check, QWidget* page) : QObject(page), check_(std::move(check))
+FieldMarks::FieldMarks(Check check, QWidget* page, Replace replace)
+    : QObject(page), check_(std::move(check)), replace_(replace ? std::move(replace) : Replace(plainText))
 {
     button_ = new QPushButton(QStringLiteral("Nahradit diakritiku"), page);
     button_->setObjectName(QStringLiteral("NahraditDiakritiku"));
@@ -99,6 +101,7 @@ void FieldMarks::update(Watched& w)
             w.field->removeAction(w.mark);
         w.marked = marked;
     }
+    w.replacement = marked ? replacementOf(w) : QString();
     w.mark->setToolTip(note.toolTip);
     w.field->setToolTip(marked ? note.toolTip : w.ownToolTip);
     w.field->setAccessibleDescription(marked ? note.toolTip : QString());
@@ -111,22 +114,28 @@ void FieldMarks::update(Watched& w)
 
 void FieldMarks::updateButton()
 {
-    const bool any = std::any_of(fields_.begin(), fields_.end(), [](const Watched& w) { return w.marked; });
-    button_->setVisible(any);
+    const bool changes = std::any_of(fields_.begin(), fields_.end(), [](const Watched& w) { return !w.replacement.isNull(); });
+    button_->setVisible(changes);
+}
+
+QString FieldMarks::replacementOf(const Watched& w) const
+{
+    const QString text = w.field->text();
+    // Room for longer forms ("ss", "...") only within the typing limit (or the longer text already there).
+    const int limit = w.field->typingLimit() > 0 ? std::max<int>(w.field->typingLimit(), text.size()) : 0;
+    const QString plain = replace_(text, limit);
+    return plain == text ? QString() : plain;
 }
 
 void FieldMarks::replaceDiacritics()
 {
-    for (Watched& w : fields_) {
-        if (!w.marked)
-            continue;
-        const QString text = w.field->text();
-        // Room for ß as "ss" only within the typing limit (or the longer text already there).
-        const int limit = w.field->typingLimit() > 0 ? std::max<int>(w.field->typingLimit(), text.size()) : 0;
-        const QString plain = withoutDiacritics(text, limit);
-        if (plain != text)
-            w.field->setText(plain);
-    }
+    // setText re-examines the field and may drop its entry's replacement: collect them first.
+    std::vector<std::pair<VrStrEdit*, QString>> changes;
+    for (const Watched& w : fields_)
+        if (!w.replacement.isNull())
+            changes.emplace_back(w.field, w.replacement);
+    for (const auto& [field, plain] : changes)
+        field->setText(plain);
 }
 
 } // namespace kva

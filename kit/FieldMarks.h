@@ -20,14 +20,18 @@ struct FieldNote {
 
 // Marks the fields of a page whose text will not arrive as typed: an icon at the field's end
 // (no box) whose tooltip, also the field's, says why, and for some fields a line under the
-// field with what will arrive. The page's "Nahradit diakritiku" button is shown while some
-// field is marked; it replaces letters with diacritics in the marked fields only. Nothing is
-// ever replaced unless the user asks. Marks follow every change of a field's text.
+// field with what will arrive. The page's "Nahradit diakritiku" button replaces the text of the
+// marked fields with its plain form (kva::plainText: letters without diacritics, typographic
+// quotes, dashes and the like as ASCII); it is shown only while pressing it would change some
+// marked field. Nothing is ever replaced unless the user asks. Marks and the button follow
+// every change of a field's text.
 class FieldMarks : public QObject {
     Q_OBJECT
 public:
     using Check = std::function<FieldNote(const QString& text)>;
-    FieldMarks(Check check, QWidget* page);
+    // The plain form of a field's text that keeps within `lengthLimit` characters (0: any).
+    using Replace = std::function<QString(const QString& text, int lengthLimit)>;
+    FieldMarks(Check check, QWidget* page, Replace replace = {});
 
     // Watches `field` from now on. With withPreview, returns its preview line (hidden) for the
     // page to place under the field; otherwise nullptr.
@@ -44,11 +48,14 @@ private:
         QAction* mark = nullptr;
         QString ownToolTip;
         bool marked = false;
+        QString replacement; // what the button would make of a marked field; empty: nothing
     };
     void update(Watched& w);
     void updateButton();
+    QString replacementOf(const Watched& w) const;
 
     Check check_;
+    Replace replace_;
     QPushButton* button_ = nullptr;
     std::vector<Watched> fields_;
 };

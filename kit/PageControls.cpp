@@ -25,7 +25,7 @@ namespace kva {
 QLabel* newStatusLabel(QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken); // all four edges seen on the light page
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral("QLabel { color: red; font-weight: bold; }"));
     return label;

@@ -1,6 +1,7 @@
 #include "NameCharacters.h"
 
 #include "Characters.h"
+#include "Transliteration.h"
 
 namespace kva::numbers {
 namespace {
@@ -35,6 +36,11 @@ QString nameToolTip(const QString& name)
         shown.append(visibleCharacter(c));
     return QStringLiteral("Názvy telefonních čísel zadávejte bez diakritiky, jinak nebudou uložena !\nNevhodné znaky: ") +
            shown.join(QStringLiteral(", "));
+}
+
+QString plainName(const QString& name, int lengthLimit)
+{
+    return plainText(name, lengthLimit).replace(u'"', u'\'');
 }
 
 } // namespace kva::numbers

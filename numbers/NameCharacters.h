@@ -15,4 +15,8 @@ QStringList unusualNameCharacters(const QString& name);
 // holds none.
 QString nameToolTip(const QString& name);
 
+// What "Nahradit diakritiku" makes of a name: kva::plainText, with double quotes (typed or
+// typographic) as apostrophes, since a '"' would end the quoted name of the write command.
+QString plainName(const QString& name, int lengthLimit);
+
 } // namespace kva::numbers

@@ -1,5 +1,7 @@
 #include "Unit6.h"
 
+#include "TextRoom.h"
+
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
@@ -87,6 +89,7 @@ TForm6::TForm6(kva::SimLink& link, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    kva::makeRoomForAccents(this);
 }
 
 Entries TForm6::entries() const

@@ -10,7 +10,8 @@
 
 void TForm6::addNameMarks(QGridLayout* rows)
 {
-    marks_ = new kva::FieldMarks([](const QString& name) { return kva::FieldNote{kva::numbers::nameToolTip(name), {}}; }, this);
+    marks_ = new kva::FieldMarks([](const QString& name) { return kva::FieldNote{kva::numbers::nameToolTip(name), {}}; }, this,
+                                 kva::numbers::plainName);
     for (VrStrEdit* field : nameFields_)
         marks_->addField(field, false);
     ReplaceDiacritics = marks_->replaceButton();

@@ -2,15 +2,21 @@
 
 #include "ComMapping.h"
 #include "KvaError.h"
+#include "TextRoom.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kva {
 
@@ -32,7 +38,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setAllColumnsShowFocus(true);
-    list->setMinimumSize(1000, 200);
+    list->setMinimumSize(MinimumListWidth, 200);
     list->setAccessibleName(QStringLiteral("Sériová zařízení"));
     layout->addWidget(list);
 
@@ -77,12 +83,7 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
         if (selectedRow() >= 0)
             tryRows({selectedRow()});
     });
-    connect(tryAllButton, &QPushButton::clicked, this, [this] {
-        QList<int> rows;
-        for (int i = 0; i < devices_.size(); ++i)
-            rows.append(i);
-        tryRows(rows);
-    });
+    connect(tryAllButton, &QPushButton::clicked, this, &FindPhoneDialog::tryAll);
     connect(useButton, &QPushButton::clicked, this, &FindPhoneDialog::useSelected);
     connect(comChoice, &QComboBox::currentIndexChanged, this, &FindPhoneDialog::updateButtons);
     connect(list, &QTreeWidget::itemSelectionChanged, this, &FindPhoneDialog::updateButtons);
@@ -90,10 +91,12 @@ FindPhoneDialog::FindPhoneDialog(Host host, QWidget* parent) : QDialog(parent), 
     connect(&probe_, &PhoneProbe::finished, this, &FindPhoneDialog::probeDone);
     connect(this, &QDialog::finished, this, [this] {
         queue_.clear();
+        skipHeld_.clear();
         probe_.cancel();
     });
 
     refresh();
+    makeRoomForAccents(this);
 }
 
 int FindPhoneDialog::selectedRow() const
@@ -121,6 +124,7 @@ void FindPhoneDialog::refresh()
         list->setCurrentItem(list->topLevelItem(0));
     for (int c = 0; c < ColState; ++c)
         list->resizeColumnToContents(c);
+    fitColumns();
     emptyNote->setVisible(devices_.isEmpty());
     updateButtons();
 }
@@ -149,14 +153,57 @@ void FindPhoneDialog::fillRow(int row)
     item->setText(ColState, state.join(QStringLiteral("; ")));
     item->setToolTip(ColState, item->text(ColState));
     list->resizeColumnToContents(ColState);
+    fitColumns();
 }
 
-void FindPhoneDialog::tryRows(const QList<int>& rows)
+void FindPhoneDialog::fitColumns()
 {
-    for (int row : rows)
-        if (row >= 0 && row < devices_.size() && !queue_.contains(devices_[row].displayName()) &&
-            devices_[row].displayName() != probing_)
-            queue_.append(devices_[row].displayName());
+    // The list grows (and the dialog with it) until every column shows whole, up to the screen's
+    // width; beyond that it scrolls.
+    int needed = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < ColumnCount; ++c)
+        needed += list->columnWidth(c);
+    int most = needed;
+    if (const QScreen* s = screen())
+        most = s->availableGeometry().width() - 40;
+    list->setMinimumWidth(std::max(MinimumListWidth, std::min(needed, most)));
+}
+
+void FindPhoneDialog::tryAll()
+{
+    if (devices_.isEmpty() || probing())
+        return;
+    if (host_.ask && !host_.ask(this, tryAllQuestion()))
+        return;
+    QList<int> rows;
+    for (int i = 0; i < devices_.size(); ++i)
+        rows.append(i);
+    tryRows(rows, true);
+}
+
+QList<PortOwner> FindPhoneDialog::ownersOf(const SerialDevice& d) const
+{
+    if (host_.owners)
+        return host_.owners(d.kernelPath);
+    QList<PortOwner> others;
+    for (const PortOwner& o : portOwners(d.kernelPath))
+        if (o.pid != QCoreApplication::applicationPid())
+            others.append(o);
+    return others;
+}
+
+void FindPhoneDialog::tryRows(const QList<int>& rows, bool skipHeld)
+{
+    for (int row : rows) {
+        if (row < 0 || row >= devices_.size())
+            continue;
+        const QString name = devices_[row].displayName();
+        if (!queue_.contains(name) && name != probing_) {
+            queue_.append(name);
+            if (skipHeld)
+                skipHeld_.append(name);
+        }
+    }
     if (!probe_.running())
         tryNext();
     updateButtons();
@@ -166,6 +213,7 @@ void FindPhoneDialog::tryNext()
 {
     while (!queue_.isEmpty()) {
         const QString name = queue_.takeFirst();
+        const bool skipHeld = skipHeld_.removeAll(name) > 0;
         int row = -1;
         for (int i = 0; i < devices_.size(); ++i)
             if (devices_[i].displayName() == name)
@@ -185,6 +233,17 @@ void FindPhoneDialog::tryNext()
                                           : QStringLiteral("otevřeno v tomto programu"));
             fillRow(row);
             continue;
+        }
+        if (skipHeld) {
+            const QList<PortOwner> owners = ownersOf(d);
+            if (!owners.isEmpty()) {
+                QStringList names;
+                for (const PortOwner& o : owners)
+                    names.append(QStringLiteral("%1 (PID %2)").arg(o.name).arg(o.pid));
+                results_.insert(name, QStringLiteral("nezkoušeno: používá ho %1").arg(names.join(QStringLiteral(", "))));
+                fillRow(row);
+                continue;
+            }
         }
         probing_ = name;
         results_.insert(name, QStringLiteral("zkouším…"));

@@ -2,7 +2,10 @@
 // "Najít telefon…": the serial devices of the system, each tried on request ("Vyzkoušet",
 // "Vyzkoušet vše": one device after another, never two at once) and assigned to a COM name
 // ("Použít jako COMn", kept in ports.ini and opened as the Port menu would).
+// "Vyzkoušet vše" asks once before it starts and leaves alone the devices another program
+// holds open (the row names that program); "Vyzkoušet" tries the chosen device whatever holds it.
 #include "PhoneProbe.h"
+#include "PortOwners.h"
 #include "SerialDevices.h"
 
 #include <QDialog>
@@ -29,7 +32,16 @@ public:
         std::function<int()> checkedCom;      // the ticked COM number, 0 for none
         std::function<bool(int)> openCom;     // opens COMn as the menu does; false when refused
         std::function<QMap<int, ComTarget>()> comTargets; // empty: currentComTargets()
+        // The question before "Vyzkoušet vše", over `dialog`; true to go on. Empty: no question.
+        std::function<bool(QWidget* dialog, const QString& question)> ask;
+        // Other processes holding a device open. Empty: portOwners() without this process.
+        std::function<QList<PortOwner>(const QString& devicePath)> owners;
     };
+
+    static QString tryAllQuestion()
+    {
+        return QStringLiteral("Vyzkoušet otevře postupně všechna sériová zařízení v seznamu. Pokračovat?");
+    }
 
     enum Column { ColDevice, ColKernel, ColDescription, ColMaker, ColSerial, ColUsb, ColCom, ColState, ColumnCount };
 
@@ -37,8 +49,9 @@ public:
 
     // Lists the devices again (results of earlier tries are kept).
     void refresh();
-    // Tries the devices of these rows one after another.
-    void tryRows(const QList<int>& rows);
+    // Tries the devices of these rows one after another. `skipHeld`: a device another program
+    // holds open is not opened; its row says who holds it.
+    void tryRows(const QList<int>& rows, bool skipHeld = false);
     bool probing() const { return probe_.running() || !queue_.empty(); }
     const QList<SerialDevice>& devices() const { return devices_; }
 
@@ -56,8 +69,12 @@ signals:
     void probingFinished();
 
 private:
+    static constexpr int MinimumListWidth = 1000;
     void fillRow(int row);
+    void fitColumns();
     void tryNext();
+    void tryAll();
+    QList<PortOwner> ownersOf(const SerialDevice& d) const;
     void probeDone(const ProbeResult& result);
     void useSelected();
     void updateButtons();
@@ -68,6 +85,7 @@ private:
     QHash<QString, QString> results_; // device display name -> state text
     PhoneProbe probe_;
     QList<QString> queue_;            // display names waiting for their try
+    QList<QString> skipHeld_;         // those of them to leave alone when another program holds them
     QString probing_;
 };
 

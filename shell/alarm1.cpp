@@ -264,6 +264,7 @@ kva::FindPhoneDialog* TForm1::NajitTelefonClick()
         comClick(n);
         return comItems[n - 1]->isChecked();
     };
+    host.ask = kva::askToGoOn;
     auto* dialog = new kva::FindPhoneDialog(std::move(host), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();

@@ -1,5 +1,7 @@
 #include "Unit4.h"
 
+#include "TextRoom.h"
+
 #include "FileDialogs.h"
 #include "MessageBoxes.h"
 #include "PageControls.h"
@@ -113,6 +115,7 @@ TForm4::TForm4(kva::SimLink& link, QString& smsCentreNumber, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
     connectTransfer();
+    kva::makeRoomForAccents(this);
 }
 
 SmsSet TForm4::smsSet() const

@@ -35,9 +35,58 @@ QChar decomposedPlainForm(QChar c)
     return parts[0];
 }
 
-} // namespace
+// Typographic punctuation with a plain ASCII form; the longer forms are applied within the limit.
+QString punctuationPlainForm(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\u201E': // „
+    case u'\u201C': // “
+    case u'\u201D': // ”
+        return QStringLiteral("\"");
+    case u'\u201A': // ‚
+    case u'\u2018': // ‘
+    case u'\u2019': // ’
+        return QStringLiteral("'");
+    case u'\u2013': // –
+    case u'\u2014': // —
+    case u'\u2212': // minus sign
+        return QStringLiteral("-");
+    case u'\u00A0': // no-break space
+        return QStringLiteral(" ");
+    case u'\u2026': // …
+        return QStringLiteral("...");
+    case u'\u00B0': // °
+        return QStringLiteral("st.");
+    case u'\u00DF': // ß
+        return QStringLiteral("ss");
+    default:
+        return QString();
+    }
+}
 
-QString withoutDiacritics(const QString& text, int lengthLimit)
+// Replaces each character that has a plain form, left to right; a form longer than one
+// character only while the text stays within the limit. `punctuation` false: ß only.
+QString expand(const QString& text, int lengthLimit, bool punctuation)
+{
+    const bool limited = lengthLimit > 0;
+    int room = limited ? lengthLimit - static_cast<int>(text.size()) : 0;
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const QString plain = punctuation || c == u'\u00DF' ? punctuationPlainForm(c) : QString();
+        const int growth = static_cast<int>(plain.size()) - 1;
+        if (plain.isEmpty() || (limited && growth > room)) {
+            out.append(c);
+            continue;
+        }
+        out.append(plain);
+        room -= growth;
+    }
+    return out;
+}
+
+// Letters with diacritics as plain letters, one for one; ß stays.
+QString foldLetters(const QString& text)
 {
     QString out;
     out.reserve(text.size());
@@ -49,17 +98,19 @@ QString withoutDiacritics(const QString& text, int lengthLimit)
             plain = decomposedPlainForm(c);
         out.append(plain.isNull() ? c : plain);
     }
-    // ß takes two letters: expanded while the limit leaves room, left to right.
-    const bool limited = lengthLimit > 0;
-    int room = limited ? lengthLimit - static_cast<int>(out.size()) : 0;
-    for (int i = 0; i < out.size() && (!limited || room > 0); ++i) {
-        if (out[i] == u'ß') {
-            out.replace(i, 1, QStringLiteral("ss"));
-            ++i;
-            --room;
-        }
-    }
     return out;
+}
+
+} // namespace
+
+QString withoutDiacritics(const QString& text, int lengthLimit)
+{
+    return expand(foldLetters(text), lengthLimit, false);
+}
+
+QString plainText(const QString& text, int lengthLimit)
+{
+    return expand(foldLetters(text), lengthLimit, true);
 }
 
 } // namespace kva

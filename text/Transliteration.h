@@ -9,4 +9,11 @@ namespace kva {
 // the order of all, is kept.
 QString withoutDiacritics(const QString& text, int lengthLimit = 0);
 
+// What "Nahradit diakritiku" makes of a text: withoutDiacritics, and typographic punctuation as
+// plain ASCII: „ “ ” → ", ‚ ‘ ’ → ', the dashes – — and the minus sign → -, the non-breaking
+// space → a space. Replacements longer than their character (… → "...", ° → "st.", ß → "ss")
+// are made left to right while the text stays within lengthLimit (0: no limit); beyond it the
+// character stays as it is.
+QString plainText(const QString& text, int lengthLimit = 0);
+
 } // namespace kva

@@ -22,3 +22,13 @@ TEST(NameCharacters, OthersAreListedOnceInOrder)
               QStringLiteral("Názvy telefonních čísel zadávejte bez diakritiky, jinak nebudou uložena !\n"
                              "Nevhodné znaky: 😀, U+007F, ř"));
 }
+
+TEST(NameCharacters, PlainNamesHoldApostrophesForEveryDoubleQuote)
+{
+    const QString plain = plainName(QStringLiteral("„Máma“ \"Táta\" – chata…"), 0);
+    EXPECT_EQ(plain, QStringLiteral("'Mama' 'Tata' - chata..."));
+    EXPECT_TRUE(unusualNameCharacters(plain).isEmpty());
+    // Within the typing limit the ellipsis stays a character of its own.
+    EXPECT_EQ(plainName(QStringLiteral("Kotel…"), 6), QStringLiteral("Kotel…"));
+    EXPECT_EQ(plainName(QStringLiteral("Kotel…"), 8), QStringLiteral("Kotel..."));
+}

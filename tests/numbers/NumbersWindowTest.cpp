@@ -193,10 +193,17 @@ TEST_F(NumbersWindow, NamesWithUnusualCharactersAreMarkedAndReplacedOnRequest)
     EXPECT_EQ(form.VrStrEdit3->text(), QStringLiteral("+42060312345č"));
     EXPECT_FALSE(form.isNameMarked(4));
     EXPECT_TRUE(form.VrStrEdit10->toolTip().isEmpty());
-    // The brackets are no diacritics: the name stays marked, and so does the button.
+    // The brackets have no plain form: the name stays marked, but the button, which could change
+    // nothing more, goes; a quote or a letter with a diacritic brings it back.
     EXPECT_TRUE(form.isNameMarked(1));
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
+    form.VrStrEdit4->setText(QStringLiteral("Sarka [„Sari“]"));
     EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+    form.ReplaceDiacritics->click();
+    EXPECT_EQ(form.VrStrEdit4->text(), QStringLiteral("Sarka ['Sari']"));
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
     form.VrStrEdit4->setText(QStringLiteral("Sarka"));
+    EXPECT_FALSE(form.isNameMarked(1));
     EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
 
     form.BitBtn1Click();

@@ -7,6 +7,7 @@
 #include "DialogueLog.h"
 #include "FileDialogs.h"
 #include "FindPhoneDialog.h"
+#include "MessageBoxes.h"
 #include "PageExchangeFixture.h"
 #include "PhoneChannel.h"
 #include "QStringPrint.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -75,7 +77,7 @@ TEST_F(FindPhone, TriesEveryDeviceInTurnWithoutFreezing)
     fake.list = {listed(quiet, "Silent"), listed(answering, "Phone"), listed("/dev/ttyS0", "")};
     bool opened = false;
     FindPhoneDialog::Host host{&fake, [] { return QString(); }, [] { return 0; },
-                               [&](int) { return opened = true; }, [] { return QMap<int, ComTarget>(); }};
+                               [&](int) { return opened = true; }, [] { return QMap<int, ComTarget>(); }, {}, {}};
     FindPhoneDialog dialog(host);
     ASSERT_EQ(dialog.list->topLevelItemCount(), 2); // the built-in ttyS0 only with "show all"
     EXPECT_TRUE(dialog.emptyNote->isHidden());
@@ -203,4 +205,73 @@ TEST_F(FindPhone, PortMenuNamesTheProgramHoldingABusyDevice)
                                       .arg(QCoreApplication::applicationPid())))
         << shown[0].toStdString();
     EXPECT_FALSE(form->COM11->isChecked());
+}
+
+TEST_F(FindPhone, TryAllAsksOnceAndLeavesDevicesOtherProgramsHold)
+{
+    PhoneSim held;
+    const QString heldDevice = held.start();
+    const QString answering = phone.start();
+    // Another program holds the first device open, as ModemManager would.
+    QProcess holder;
+    holder.setStandardInputFile(heldDevice);
+    holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(holder.waitForStarted());
+    FakeEnumeration fake;
+    fake.list = {listed(heldDevice, "Modem"), listed(answering, "Phone")};
+    QStringList questions;
+    bool goOn = false;
+    FindPhoneDialog::Host host{&fake, [] { return QString(); }, [] { return 0; }, [](int) { return false; },
+                               [] { return QMap<int, ComTarget>(); }, {}, {}};
+    host.ask = [&](QWidget*, const QString& question) {
+        questions << question;
+        return goOn;
+    };
+    FindPhoneDialog dialog(host);
+
+    dialog.tryAllButton->click(); // answered "No": nothing is tried
+    EXPECT_EQ(questions, QStringList{QStringLiteral("Vyzkoušet otevře postupně všechna sériová zařízení v seznamu. Pokračovat?")});
+    EXPECT_FALSE(dialog.probing());
+    EXPECT_EQ(state(dialog, 0), QString());
+    EXPECT_EQ(state(dialog, 1), QString());
+
+    goOn = true;
+    dialog.tryAllButton->click();
+    EXPECT_EQ(questions.size(), 2); // one question for the whole list, not one per device
+    ASSERT_TRUE(waitFor([&] { return !dialog.probing(); }, 20000));
+    EXPECT_EQ(state(dialog, 0), QStringLiteral("nezkoušeno: používá ho sleep (PID %1)").arg(holder.processId()));
+    EXPECT_EQ(state(dialog, 1), Answering);
+    EXPECT_EQ(held.received(), ""); // never opened
+    EXPECT_EQ(phone.received(), "AT\rAT+CGMI\rAT+CGMM\rAT+CPBS?\rAT+CPBR=?\rAT+CPMS?\r");
+
+    // "Vyzkoušet" on the held device asks nothing and tries it: the other program decides.
+    dialog.list->setCurrentItem(dialog.list->topLevelItem(0));
+    dialog.tryButton->click();
+    ASSERT_TRUE(waitFor([&] { return !dialog.probing(); }, 20000));
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_NE(state(dialog, 0), QStringLiteral("nezkoušeno: používá ho sleep (PID %1)").arg(holder.processId()));
+    holder.kill();
+    holder.waitForFinished();
+}
+
+TEST_F(FindPhone, MainWindowAsksBeforeTryingEveryDevice)
+{
+    const QString link = dir.path("COM1");
+    phone.start({"--link", link});
+    qputenv("KVA271_COM1", link.toLocal8Bit()); // listed whatever else the machine has
+    openWindow(false);
+    QStringList asked;
+    kva::setMessageHook([&](const kva::MessageRecord& m) {
+        asked << m.text;
+        return false; // "No": no device of this machine is opened
+    });
+    auto* dialog = form->NajitTelefonClick();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_GE(rowOf(*dialog, link), 0);
+    dialog->tryAllButton->click();
+    EXPECT_EQ(asked, QStringList{QStringLiteral("Vyzkoušet otevře postupně všechna sériová zařízení v seznamu. Pokračovat?")});
+    EXPECT_FALSE(dialog->probing());
+    EXPECT_EQ(phone.received(), "");
+    dialog->close();
+    qunsetenv("KVA271_COM1");
 }

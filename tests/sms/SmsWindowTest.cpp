@@ -270,13 +270,33 @@ TEST_F(SmsWindow, TextsThePhoneShowsOtherwiseAreMarkedAndReplacedOnRequest)
     EXPECT_TRUE(form.previewLine(4)->isHidden());
     EXPECT_TRUE(form.VrStrEdit10->toolTip().isEmpty());
     EXPECT_TRUE(form.VrStrEdit10->actions().isEmpty());
+    // Code 127 has no plain form: the text stays marked, the button goes.
     EXPECT_TRUE(form.isTextMarked(2));
-    EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
 
     typeText(form.VrStrEdit2, QStringLiteral("xy"));
     EXPECT_EQ(form.VrStrEdit2->text(), QString(50, u'r')); // still fifty
     form.VrStrEdit6->setText(QStringLiteral("Zprava"));
     EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
+}
+
+TEST_F(SmsWindow, TypographicPunctuationIsReplacedAsThePreviewShowsIt)
+{
+    form.VrStrEdit2->setText(QStringLiteral("„Sklep“ – 5 °C…"));
+    ASSERT_TRUE(form.isTextMarked(0));
+    EXPECT_FALSE(form.ReplaceDiacritics->isHidden());
+    form.ReplaceDiacritics->click();
+    EXPECT_EQ(form.VrStrEdit2->text(), QStringLiteral("\"Sklep\" - 5 st.C..."));
+    // The plain text arrives as typed: no mark, no preview, no button.
+    EXPECT_FALSE(form.isTextMarked(0));
+    EXPECT_TRUE(form.previewLine(0)->isHidden());
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden());
+
+    // At the typing limit the ellipsis has no room for three dots and stays; the dash is replaced.
+    form.VrStrEdit2->setText(QString(48, u'a') + QStringLiteral("–…"));
+    form.ReplaceDiacritics->click();
+    EXPECT_EQ(form.VrStrEdit2->text(), QString(48, u'a') + QStringLiteral("-…"));
+    EXPECT_TRUE(form.ReplaceDiacritics->isHidden()); // nothing more to change
 }
 
 TEST_F(SmsWindow, LoadedTextsAreMarkedAndStoredAsTypedUnlessReplaced)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+using kva::plainText;
 using kva::withoutDiacritics;
 
 TEST(Transliteration, EveryCzechLetterInBothCases)
@@ -42,4 +43,28 @@ TEST(Transliteration, SharpSBecomesSsWithinTheLimitOnly)
     EXPECT_EQ(withoutDiacritics(QStringLiteral("Straße")), QStringLiteral("Strasse"));
     EXPECT_EQ(withoutDiacritics(QStringLiteral("ßßč"), 4), QStringLiteral("ssßc"));
     EXPECT_EQ(withoutDiacritics(QString(49, u'a') + QStringLiteral("ß"), 50), QString(49, u'a') + QStringLiteral("ß"));
+}
+
+TEST(Transliteration, PlainTextAlsoMakesTypographicPunctuationPlain)
+{
+    EXPECT_EQ(plainText(QStringLiteral("„Čidlo“ ‚sklep‘ – 20 °C — konec…")),
+              QStringLiteral("\"Cidlo\" 'sklep' - 20 st.C - konec..."));
+    EXPECT_EQ(plainText(QStringLiteral("”x’ 1− 2 Kč")), QStringLiteral("\"x' 1- 2 Kc"));
+    // Characters without a plain form stay, as with withoutDiacritics.
+    const QString others = QStringLiteral("Poplach € § × ÷ µ @[]{}~ Ω ж 😀 «» ");
+    EXPECT_EQ(plainText(others), others);
+    // Diacritics alone leave punctuation as it is.
+    EXPECT_EQ(withoutDiacritics(QStringLiteral("„č“ – …")), QStringLiteral("„c“ – …"));
+}
+
+TEST(Transliteration, LongerFormsOnlyWithinTheLimitLeftToRight)
+{
+    EXPECT_EQ(plainText(QStringLiteral("a…°"), 5), QStringLiteral("a...°"));  // room for two more
+    EXPECT_EQ(plainText(QStringLiteral("ß…ß"), 5), QStringLiteral("ss…ss")); // … would not fit; the last ß does
+    EXPECT_EQ(plainText(QStringLiteral("ß…ß"), 4), QStringLiteral("ss…ß"));
+    EXPECT_EQ(plainText(QStringLiteral("ß…ß"), 3), QStringLiteral("ß…ß"));
+    EXPECT_EQ(plainText(QString(49, u'x') + QStringLiteral("…"), 50), QString(49, u'x') + QStringLiteral("…"));
+    // One for one replacements need no room.
+    EXPECT_EQ(plainText(QString(49, u'x') + QStringLiteral("–"), 50), QString(49, u'x') + QStringLiteral("-"));
+    EXPECT_EQ(plainText(QStringLiteral("…°ß")), QStringLiteral("...st.ss")); // no limit
 }

@@ -4,7 +4,8 @@
 //   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --exchange docs/vymena.png
 // and the "Telefonní čísla" page while its write runs:
 //   QT_QPA_PLATFORM=offscreen KVA271_COM1=/dev/pts/N kva-pagegrab --numbers-exchange docs/cisla-vymena.png
-// and the phone search after trying every device (FindPhoneGrab.cpp): --find-phone
+// and the phone search after trying every device, with a simulated phone and a silent one
+// (FindPhoneGrab.cpp): --find-phone <output.png> <phone device> <silent device>
 #include "PhoneChannel.h"
 #include "Unit5.h"
 #include "alarm1.h"
@@ -20,7 +21,7 @@
 #include <cstdio>
 
 int grabNumbersExchange(const QString& output); // NumbersExchange.cpp
-int grabFindPhone(const QString& output);       // FindPhoneGrab.cpp
+int grabFindPhone(const QString& output, const QString& phoneDevice, const QString& silentDevice); // FindPhoneGrab.cpp
 
 namespace {
 
@@ -57,10 +58,12 @@ int main(int argc, char** argv)
         return grabExchange(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && QByteArray(argv[1]) == "--numbers-exchange")
         return grabNumbersExchange(QString::fromLocal8Bit(argv[2]));
-    if (argc == 3 && QByteArray(argv[1]) == "--find-phone")
-        return grabFindPhone(QString::fromLocal8Bit(argv[2]));
+    if (argc == 5 && QByteArray(argv[1]) == "--find-phone")
+        return grabFindPhone(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                             QString::fromLocal8Bit(argv[4]));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kva-pagegrab [--exchange | --numbers-exchange | --find-phone] <output.png>\n");
+        std::fprintf(stderr, "usage: kva-pagegrab [--exchange | --numbers-exchange] <output.png>\n"
+                             "       kva-pagegrab --find-phone <output.png> <phone device> <silent device>\n");
         return 2;
     }
     QTemporaryDir settings; // keep the real setting.ini out of it
