@@ -1,37 +1,23 @@
 #include "PageClockFixture.h"
 
-#include "MessageBoxes.h"
 #include "PhoneChannel.h"
 
-#include <QAbstractButton>
 #include <QPointer>
 
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-PageOnClock::PageOnClock()
-{
-    kva::setMessageHook([this](const kva::MessageRecord& m) {
-        shown << m.title + u'|' + m.text;
-        return true;
-    });
-}
-
 PageOnClock::~PageOnClock()
 {
-    form.reset();
-    kva::setMessageHook({});
-    for (int n = 1; n <= 6; ++n)
-        qunsetenv(QByteArray("KVA271_COM") + QByteArray::number(n));
+    form.reset(); // before the clock and the phone it uses go
     for (int fd : ptys_)
         ::close(fd);
 }
 
 void PageOnClock::openForm(const TForm1::Pages& windows, bool portOpen)
 {
-    form = std::make_unique<TForm1>(dir.path("setting.ini"));
-    form->FormCreate(windows);
+    buildForm(windows);
     kva::PhoneChannel& channel = form->channel();
     channel.setScheduler(clock);
     phone.openLine([ch = QPointer<kva::PhoneChannel>(&channel)] {
@@ -45,22 +31,13 @@ void PageOnClock::openForm(const TForm1::Pages& windows, bool portOpen)
 
 void PageOnClock::openFormWithItsPort(const TForm1::Pages& windows)
 {
-    form = std::make_unique<TForm1>(dir.path("setting.ini"));
-    form->FormCreate(windows);
+    buildForm(windows);
     form->channel().setScheduler(clock);
 }
 
 bool PageOnClock::waitIdle(int ms)
 {
     return waitFor([this] { return !form->channel().busy(); }, ms);
-}
-
-qint64 PageOnClock::clickAndWait(QAbstractButton* button, int ms)
-{
-    const qint64 start = clock.nowMs();
-    button->click();
-    EXPECT_TRUE(waitIdle(ms));
-    return clock.nowMs() - start;
 }
 
 QString PageOnClock::spareDevice(int n)

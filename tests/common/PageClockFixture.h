@@ -8,22 +8,13 @@
 //       openForm(TForm1::programPages([this](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}), portOpen);
 //   }
 #include "InProcessPhone.h"
+#include "PageFixture.h"
 #include "Scheduler.h"
-#include "TempDir.h"
-#include "alarm1.h"
 
 #include <QList>
-#include <QStringList>
-#include <gtest/gtest.h>
 
-#include <memory>
-
-class QAbstractButton;
-
-class PageOnClock : public ::testing::Test {
+class PageOnClock : public PageFixture {
 protected:
-    // Message boxes are recorded in `shown` as "title|text" and answered yes.
-    PageOnClock();
     ~PageOnClock() override;
 
     // A new phone with phonesim's options and state file text.
@@ -34,7 +25,8 @@ protected:
     // The main window with its own serial port (for the "Port" menu); no phone is bound.
     void openFormWithItsPort(const TForm1::Pages& windows);
     // Moves the clock on until no exchange runs, or by `ms` at most.
-    bool waitIdle(int ms = 60000);
+    bool waitIdle(int ms = 60000) override;
+    qint64 nowMs() const override { return clock.nowMs(); }
     // Moves the clock on one millisecond at a time until `condition` holds, or by `ms` at most.
     template <class Condition>
     bool waitFor(Condition condition, int ms)
@@ -54,16 +46,11 @@ protected:
     {
         return waitFor([&] { return phone.sent().contains(bytes); }, ms);
     }
-    // Clicks `button` and waits up to `ms` for the exchange to end; how long that took.
-    qint64 clickAndWait(QAbstractButton* button, int ms);
     // A pseudo-terminal nobody answers on, named by KVA271_COM`n` (the port opens, no waiting).
     QString spareDevice(int n);
 
-    TempDir dir;
     kva::ManualClock clock;
     InProcessPhone phone{clock};
-    std::unique_ptr<TForm1> form;
-    QStringList shown;
 
 private:
     QList<int> ptys_;

@@ -8,25 +8,16 @@
 //   {
 //       openForm(TForm1::programPages([this](kva::SimLink& f) { return page = new TForm5(f); }, {}, {}), choosePort);
 //   }
+#include "PageFixture.h"
 #include "PhoneSim.h"
-#include "TempDir.h"
-#include "alarm1.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QList>
-#include <QStringList>
 #include <QTimer>
-#include <gtest/gtest.h>
 
-#include <memory>
-
-class QAbstractButton;
-
-class PageExchange : public ::testing::Test {
+class PageExchange : public PageFixture {
 protected:
-    // Message boxes are recorded in `shown` as "title|text" and answered yes.
-    PageExchange();
+    PageExchange() { clock_.start(); }
     ~PageExchange() override;
 
     void startPhone(const QStringList& args = {}, const QByteArray& state = {});
@@ -35,7 +26,8 @@ protected:
     void openForm(const TForm1::Pages& windows, bool choosePort);
     // Runs the event loop (without the sleeps of QTest::qWaitFor, so that a heartbeat measures
     // the program) until no exchange runs, or for `ms` at most.
-    bool waitIdle(int ms = 4000);
+    bool waitIdle(int ms = 4000) override;
+    qint64 nowMs() const override { return clock_.elapsed(); }
     // Likewise until `condition` holds, or for `ms` at most.
     template <class Condition>
     bool waitFor(Condition condition, int ms)
@@ -51,12 +43,10 @@ protected:
         }
         return true;
     }
-    // Clicks `button` and waits up to `ms` for the exchange to end; how long that took.
-    qint64 clickAndWait(QAbstractButton* button, int ms);
 
-    TempDir dir;
     PhoneSim phone;
     QString device;
-    std::unique_ptr<TForm1> form;
-    QStringList shown;
+
+private:
+    QElapsedTimer clock_;
 };
