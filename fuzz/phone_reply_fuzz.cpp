@@ -1,4 +1,4 @@
-// Any text in ReplyBuffer (one character per received byte): the fixed-position readers never
+// Any answer text (one character per received byte): the fixed-position readers never
 // look past its end, cut it only at the last echo of the command, and what they return is taken
 // from the text itself; text received before that echo (a late answer) changes nothing. Covers
 // the phone-book entry, the probe and the SMS window's Retezec and PDU line.

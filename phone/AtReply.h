@@ -1,7 +1,7 @@
 #pragma once
 // Reading an answer to one AT command: the one place that tells what the phone has said so far.
 // The input is the text received since the command was sent, one character per received byte
-// (the pages' ReplyBuffer in Windows-1250, the phone search's bytes as Latin-1), echo included,
+// (the pages' text since the command in Windows-1250, the phone search's bytes as Latin-1), echo included,
 // in any number of pieces:
 //
 //   AT+CPBR=5 CR  CR LF +CPBR: 5,"+000000000001",145,"Setup" CR LF  CR LF OK CR LF

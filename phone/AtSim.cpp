@@ -31,8 +31,8 @@ constexpr int WritePauseMs = 1500; // after each write command
 } // namespace numbers
 
 namespace messages {
-constexpr int WriteStepDelayMs = 1000; // after every command of the store and the delete
-constexpr int ReadStepDelayMs = 800;   // after each examined answer, before the next read command
+constexpr int WritePauseMs = 1000; // after every command of the store and the delete
+constexpr int ReadPauseMs = 800;   // after each examined answer, before the next read command
 constexpr int ProbePauseMs = 500;      // after the probe was answered, before the first read
 constexpr int ReadTimerMs = 300;       // from a read command to the examination of its answer
 } // namespace messages
@@ -227,7 +227,7 @@ Exchange messagesRead(PhoneChannel& channel, const QList<int>& positions, const 
                 tell(p.finished, QStringLiteral(" "));
         });
         if (!last)
-            e.pause(ReadStepDelayMs);
+            e.pause(ReadPauseMs);
     }
     return e;
 }
@@ -246,25 +246,25 @@ Exchange messagesStore(PhoneChannel& channel, const QList<sim::MessageToStore>& 
     for (int n = 1; n <= count; ++n)
         e.then([p, value = deleteProgress(n)] { tell(p.progress, value); })
             .send(smsDeleteCommand(n))
-            .pause(WriteStepDelayMs)
+            .pause(WritePauseMs)
             .check(channel.confirm(messageDeleted(n, n == 1)));
     e.then([p] {
         tell(p.working, QStringLiteral("Ukládám na pozice na SIM"));
         tell(p.progress, 0);
     });
-    e.pause(WriteStepDelayMs);
+    e.pause(WritePauseMs);
     for (int i = 0; i < count; ++i) {
         const bool last = i + 1 == count;
         const QString what = QStringLiteral("uložení SMS pro pozici %1").arg(i + 1);
         e.then([p, value = std::min(12 + 12 * i, 100)] { tell(p.progress, value); })
             .send(smsAnnounceCommand(messages[i].tpduLength))
-            .pause(WriteStepDelayMs)
+            .pause(WritePauseMs)
             .check(channel.confirm({Confirmation::Prompt, what}))
             .then([p, value = last ? 100 : std::min(18 + 12 * i, 100)] { tell(p.progress, value); })
             // After the deletes the phone must take the lowest free position: the order of the
             // messages is what the alarm relies on.
             .send(smsPduCommand(messages[i].pduText))
-            .pause(WriteStepDelayMs)
+            .pause(WritePauseMs)
             .check(channel.confirm({Confirmation::Stored, what, false, i + 1}))
             .then([p, position = i + 1] { tell(p.positionDone, writtenResult(position)); });
     }
@@ -285,7 +285,7 @@ Exchange messagesDelete(PhoneChannel& channel, const QList<int>& positions, cons
     for (int i = 0; i < count; ++i) {
         const int position = positions[i];
         e.send(smsDeleteCommand(position))
-            .pause(WriteStepDelayMs)
+            .pause(WritePauseMs)
             .check(channel.confirm(messageDeleted(position, i == 0)))
             .then([p, position, value = i + 1 < count ? 12 * (i + 1) : 100] {
                 tell(p.positionDone, writtenResult(position, PositionResult::Deleted));

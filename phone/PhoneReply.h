@@ -1,5 +1,5 @@
 #pragma once
-// Reading the phone's answers: plain functions on the text held in ReplyBuffer (one character
+// Reading the phone's answers: plain functions on the text received since a command was sent (one character
 // per received byte, Windows-1250). Positions are counted from 1; a position beyond the end
 // holds no character, and nothing here ever reads past the end of the text.
 //
