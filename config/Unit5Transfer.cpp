@@ -31,10 +31,8 @@ void TForm5::backToIdle()
 
 kva::sim::Progress TForm5::statusProgress()
 {
-    kva::sim::Progress p = kva::statusRowProgress(VrLabel1, Gauge1, QString(), [this] { Povol_tlacitka(); });
-    p.answered = [this] { Zakaz_tlacitka(); };
-    p.notAnswered = [this] { Povol_tlacitka(); };
-    return p;
+    return kva::statusRowProgress(VrLabel1, Gauge1, QString(), [this] { Povol_tlacitka(); },
+                                  [this] { Zakaz_tlacitka(); });
 }
 
 void TForm5::BitBtn3Click()

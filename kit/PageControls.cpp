@@ -46,9 +46,11 @@ void showIdle(QLabel* status, QProgressBar* gauge, const QString& text)
 }
 
 sim::Progress statusRowProgress(QLabel* status, QProgressBar* gauge, const QString& idleText,
-                                std::function<void()> backToUse)
+                                std::function<void()> backToUse, std::function<void()> outOfUse)
 {
     sim::Progress p;
+    p.answered = std::move(outOfUse);
+    p.notAnswered = backToUse;
     p.working = [status, gauge](const QString& text) {
         status->setText(text);
         gauge->show();

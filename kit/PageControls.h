@@ -35,10 +35,11 @@ void showIdle(QLabel* status, QProgressBar* gauge, const QString& text);
 
 // How a page's status row shows a request of the SIM: the working text with the gauge shown,
 // the gauge's value, and at the end the final text with the gauge hidden, or `idleText` when
-// the request stops early; then `backToUse` makes the page's action buttons usable again.
+// the request stops early; then `backToUse` makes the page's action buttons usable again (also
+// when the SIM did not answer). `outOfUse`, when given, disables them once the SIM answered.
 // The page adds what else it shows (positions, fields).
 sim::Progress statusRowProgress(QLabel* status, QProgressBar* gauge, const QString& idleText,
-                                std::function<void()> backToUse);
+                                std::function<void()> backToUse, std::function<void()> outOfUse = {});
 
 // Adds a page's status label (at least 22 px high) and its gauge, hidden, to `column`.
 void addStatusRows(QBoxLayout* column, QWidget* parent, QLabel*& status, TGauge*& gauge);

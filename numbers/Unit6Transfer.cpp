@@ -28,17 +28,15 @@ void TForm6::backToIdle()
 
 kva::sim::Progress TForm6::statusProgress()
 {
-    kva::sim::Progress p = kva::statusRowProgress(VrLabel1, Gauge1, QString(), [this] { Povol_tlacitka(); });
-    p.answered = [this] { Zakaz_tlacitka(); };
-    p.notAnswered = [this] { Povol_tlacitka(); };
-    return p;
+    return kva::statusRowProgress(VrLabel1, Gauge1, QString(), [this] { Povol_tlacitka(); },
+                                  [this] { Zakaz_tlacitka(); });
 }
 
 void TForm6::Button1Click()
 {
     kva::sim::Progress p = statusProgress();
-    p.answered = [this] {
-        Zakaz_tlacitka();
+    p.answered = [this, outOfUse = p.answered] {
+        outOfUse();
         setEntries(Entries{});
     };
     p.positionDone = [this](const kva::sim::PositionResult& r) {

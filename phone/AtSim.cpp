@@ -96,29 +96,41 @@ Confirmation entryConfirmation(const sim::EntryToWrite& entry, bool first)
             first};
 }
 
-Exchange configurationRead(PhoneChannel& channel, const QList<int>& positions, const Progress& p)
+namespace {
+
+// The read of phone-book positions: the probe, then each position's read command with `waitMs`
+// for its answer. `progressAfter(i, count)`: the gauge once position i (not the last) is decoded.
+Exchange phoneBookRead(PhoneChannel& channel, const QList<int>& positions, int waitMs,
+                       int (*progressAfter)(int i, int count), const Progress& p)
 {
-    using namespace configuration;
-    Exchange e = channel.probe(AnswerWaitMs, p.notAnswered);
+    Exchange e = channel.probe(waitMs, p.notAnswered);
     e.then([p] { tell(p.answered); });
-    for (qsizetype i = 0; i < positions.size(); ++i) {
+    const int count = int(positions.size());
+    for (int i = 0; i < count; ++i) {
         const int position = positions[i];
-        const bool last = i + 1 == positions.size();
         e.send(phoneBookReadCommand(position));
         if (i == 0)
             e.then([p] {
                 tell(p.working, sim::workingText());
                 tell(p.progress, 0);
             });
-        e.await(AnswerWaitMs).then([&channel, p, position, last] {
+        e.await(waitMs).then([&channel, p, position, i, count, progressAfter] {
             tell(p.positionDone, at::phoneBookResult(channel.receivedSinceSend(), position));
-            if (last)
-                tell(p.finished, QString());
+            if (i + 1 < count)
+                tell(p.progress, progressAfter(i, count));
             else
-                tell(p.progress, 100);
+                tell(p.finished, QString());
         });
     }
     return e;
+}
+
+} // namespace
+
+Exchange configurationRead(PhoneChannel& channel, const QList<int>& positions, const Progress& p)
+{
+    // The gauge is full once the options are read.
+    return phoneBookRead(channel, positions, configuration::AnswerWaitMs, [](int, int) { return 100; }, p);
 }
 
 Exchange configurationWrite(PhoneChannel& channel, const QList<sim::EntryToWrite>& entries, const Progress& p)
@@ -155,27 +167,8 @@ Exchange configurationWrite(PhoneChannel& channel, const QList<sim::EntryToWrite
 
 Exchange numbersRead(PhoneChannel& channel, const QList<int>& positions, const Progress& p)
 {
-    using namespace numbers;
-    Exchange e = channel.probe(AnswerWaitMs, p.notAnswered);
-    e.then([p] { tell(p.answered); });
-    const int count = int(positions.size());
-    for (int i = 0; i < count; ++i) {
-        const int position = positions[i];
-        e.send(phoneBookReadCommand(position));
-        if (i == 0)
-            e.then([p] {
-                tell(p.working, sim::workingText());
-                tell(p.progress, 0);
-            });
-        e.await(AnswerWaitMs).then([&channel, p, position, i, count] {
-            tell(p.positionDone, at::phoneBookResult(channel.receivedSinceSend(), position));
-            if (i + 1 < count)
-                tell(p.progress, 100 * (i + 1) / count);
-            else
-                tell(p.finished, QString());
-        });
-    }
-    return e;
+    return phoneBookRead(channel, positions, numbers::AnswerWaitMs,
+                         [](int i, int count) { return 100 * (i + 1) / count; }, p);
 }
 
 Exchange numbersWrite(PhoneChannel& channel, const QList<sim::EntryToWrite>& entries, const Progress& p)

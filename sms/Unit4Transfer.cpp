@@ -59,7 +59,6 @@ kva::sim::Progress TForm4::statusProgress()
 {
     kva::sim::Progress p = kva::statusRowProgress(VrLabel1, Gauge1, Blank, [this] { setActionButtonsEnabled(true); });
     p.started = [this] { setActionButtonsEnabled(false); };
-    p.notAnswered = [this] { setActionButtonsEnabled(true); };
     p.stopped = [this] { backToIdle(); };
     return p;
 }
