@@ -161,10 +161,21 @@ CardSim::Start CardSim::run(quint16 file, bool writing, QList<Step> steps, Progr
     return Start::Started;
 }
 
+void CardSim::letGo(const std::shared_ptr<card::Session>& session)
+{
+    post([session] {
+        session->files.reset();
+        session->channel.reset();
+        session->card.reset(); // the card is reset as it is let go
+    });
+}
+
 void CardSim::opened(const std::shared_ptr<card::Session>& session, bool needed, int triesLeft, bool blocked)
 {
-    if (!current(session))
+    if (!current(session)) {
+        letGo(session);
         return;
+    }
     tell(session->progress.answered);
     if (!needed) {
         work(session, QString());
@@ -182,10 +193,13 @@ void CardSim::opened(const std::shared_ptr<card::Session>& session, bool needed,
         return;
     }
     std::optional<QString> pin = prompt_ ? prompt_(triesLeft) : std::nullopt;
-    if (!current(session))
-        return; // cancelled while the user was asked
+    if (!current(session)) {
+        letGo(session); // cancelled while the user was asked
+        return;
+    }
     if (!pin) {
         const Progress p = session->progress;
+        letGo(session);
         end(session);
         tell(p.stopped);
         return;
@@ -310,6 +324,7 @@ void CardSim::fail(const std::shared_ptr<card::Session>& session, const QString&
         return;
     const Progress p = session->progress;
     session->cancelled = true;
+    letGo(session);
     end(session);
     tell(p.stopped);
     emit failed(message);
@@ -321,6 +336,7 @@ void CardSim::cancel()
         return;
     const std::shared_ptr<card::Session> session = session_;
     session->cancelled = true;
+    letGo(session);
     end(session);
     tell(session->progress.stopped);
 }

@@ -97,6 +97,8 @@ private:
     void opened(const std::shared_ptr<card::Session>& session, bool needed, int triesLeft, bool blocked);
     void work(const std::shared_ptr<card::Session>& session, QString pin);
     void end(const std::shared_ptr<card::Session>& session);
+    // Lets the card go on the card thread, after whatever it is doing.
+    void letGo(const std::shared_ptr<card::Session>& session);
     void fail(const std::shared_ptr<card::Session>& session, const QString& message);
     bool current(const std::shared_ptr<card::Session>& session) const { return session && session == session_; }
 
