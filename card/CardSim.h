@@ -58,6 +58,7 @@ public:
     Start deleteMessages(const QList<int>& positions, sim::Progress progress) override;
 
     bool connected() const override { return !name_.isEmpty(); }
+    QString notConnectedText() const override { return QStringLiteral("POZOR - není vybrána čtečka karet !"); }
     bool busy() const override { return session_ != nullptr; }
     void cancel() override;
 
