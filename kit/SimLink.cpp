@@ -8,11 +8,30 @@
 namespace kva {
 
 SimLink::SimLink(sim::SimAccess& sim, QWidget* window, QObject* parent)
-    : QObject(parent), sim_(sim), window_(window)
+    : QObject(parent), sim_(&sim), window_(window)
 {
-    connect(&sim_, &sim::SimAccess::busyChanged, this, &SimLink::busyChanged);
-    connect(&sim_, &sim::SimAccess::failed, this, [this](const QString& message) { showErrorBox(boxParent(), message); });
-    connect(&sim_, &sim::SimAccess::silent, this, [this](const QString& message) { showWarning(boxParent(), message); });
+    attach();
+}
+
+void SimLink::attach()
+{
+    connections_ = {
+        connect(sim_, &sim::SimAccess::busyChanged, this, &SimLink::busyChanged),
+        connect(sim_, &sim::SimAccess::failed, this, [this](const QString& message) { showErrorBox(boxParent(), message); }),
+        connect(sim_, &sim::SimAccess::silent, this, [this](const QString& message) { showWarning(boxParent(), message); }),
+    };
+}
+
+void SimLink::setSim(sim::SimAccess& sim)
+{
+    if (&sim == sim_)
+        return;
+    sim_->cancel();
+    for (const QMetaObject::Connection& c : connections_)
+        disconnect(c);
+    sim_ = &sim;
+    attach();
+    busyChanged(sim_->busy());
 }
 
 QWidget* SimLink::boxParent() const
@@ -22,9 +41,9 @@ QWidget* SimLink::boxParent() const
 
 bool SimLink::refuseIfNotConnected(QWidget* page)
 {
-    if (sim_.connected())
+    if (sim_->connected())
         return false;
-    showRefusal(page ? page : window_.data(), QStringLiteral("POZOR - sériový port není otevřen !"));
+    showRefusal(page ? page : window_.data(), sim_->notConnectedText());
     return true;
 }
 
@@ -32,14 +51,14 @@ bool SimLink::start(QWidget* page, const std::function<sim::SimAccess::Start(sim
 {
     if (refuseIfNotConnected(page))
         return false;
-    if (sim_.busy()) {
+    if (sim_->busy()) {
         showRefusal(page ? page : window_.data(),
                     QStringLiteral("POZOR - s telefonem právě probíhá jiná operace, vyčkejte na její dokončení !"));
         return false;
     }
     const QPointer<QWidget> previous = page_;
     page_ = page;
-    if (request(sim_) == sim::SimAccess::Start::Started)
+    if (request(*sim_) == sim::SimAccess::Start::Started)
         return true;
     page_ = previous;
     return false;
@@ -49,7 +68,7 @@ void SimLink::guardButtons(std::initializer_list<QAbstractButton*> buttons)
 {
     for (QAbstractButton* b : buttons) {
         guarded_.append(b);
-        if (sim_.busy())
+        if (sim_->busy())
             b->setEnabled(false);
     }
 }

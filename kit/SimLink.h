@@ -1,5 +1,5 @@
 #pragma once
-// The pages' way to the SIM: the SIM access the user chose (a phone today), its refusals and
+// The pages' way to the SIM: the SIM access the user chose (a phone or a card reader), its refusals and
 // failures shown in boxes over the page that asked, and the pages' phone buttons disabled while
 // any request runs. One instance for the whole program, owned by the main window.
 //
@@ -33,10 +33,14 @@ public:
     // `window`: parent of the boxes when no page is named.
     SimLink(sim::SimAccess& sim, QWidget* window, QObject* parent = nullptr);
 
-    sim::SimAccess& sim() const { return sim_; }
-    bool busy() const { return sim_.busy(); }
+    sim::SimAccess& sim() const { return *sim_; }
+    bool busy() const { return sim_->busy(); }
+    // From now on the pages' requests go to `sim`; a request still running on the previous one
+    // is cancelled first.
+    void setSim(sim::SimAccess& sim);
 
-    // Nothing to talk to: error box "POZOR - sériový port není otevřen !" (title "Error"), true.
+    // Nothing to talk to: error box with the SIM access's notConnectedText() (for the phone
+    // "POZOR - sériový port není otevřen !"; title "Error"), true.
     bool refuseIfNotConnected(QWidget* page);
     // Runs `request` for `page`. A refusal (nothing connected, another request running) is
     // shown in a box over the page and gives false. Failures of the running request are shown
@@ -49,8 +53,10 @@ public:
 private:
     QWidget* boxParent() const;
     void busyChanged(bool busy);
+    void attach();
 
-    sim::SimAccess& sim_;
+    sim::SimAccess* sim_;
+    QList<QMetaObject::Connection> connections_;
     QPointer<QWidget> window_;
     QPointer<QWidget> page_; // of the latest request: its failure is shown over it
     QList<QPointer<QAbstractButton>> guarded_;

@@ -8,18 +8,25 @@
 set -euo pipefail
 
 # The program and the simulated phone: a compiler, CMake, Qt 6 Widgets and Serial Port (the
-# phone finder lists the devices with it), libjpeg and a font.
+# phone finder lists the devices with it), libjpeg, a font, and the PC/SC client library the card
+# reader is reached through (found with pkg-config). ./run --demo starts a private PC/SC daemon
+# with the simulated card where pcscd and vsmartcard-vpcd are installed; the program does not
+# need them.
 run_packages=(
-  build-essential cmake
+  build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   qt6-serialport-dev
   libjpeg62-turbo-dev
+  libpcsclite-dev
   fonts-dejavu-core
 )
 # Tests (GoogleTest, Qt Test), benchmarks, the libFuzzer and sanitizer builds (clang), clang-tidy,
-# the desktop-file and AppStream checks, the package check (CPack's dependency step runs `file`).
+# the desktop-file and AppStream checks, the package check (CPack's dependency step runs `file`),
+# and the card reader's end-to-end test: a private PC/SC daemon with the virtual reader driver
+# that the simulated card connects to (unshare and ip come with util-linux and iproute2).
 test_packages=(
   ccache
+  pcscd libccid vsmartcard-vpcd iproute2
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy python3
   appstream desktop-file-utils file

@@ -4,6 +4,7 @@
 #include "AfSafeSync.h"
 #include "AppTexts.h"
 #include "AtSim.h"
+#include "CardSim.h"
 #include "ComMapping.h"
 #include "DialogueLog.h"
 #include "FileDialogs.h"
@@ -11,6 +12,7 @@
 #include "FirstFrame.h"
 #include "LineFile.h"
 #include "MessageBoxes.h"
+#include "Pcsc.h"
 #include "PhoneChannel.h"
 #include "PortOwners.h"
 #include "SerialDevices.h"
@@ -22,6 +24,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QSaveFile>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -58,13 +63,14 @@ TForm1::TForm1(const QString& settingsPath)
             comClick(n);
         });
     }
-    Port1->addSeparator();
+    readersEnd_ = Port1->addSeparator();
     NajitTelefon1 = Port1->addAction(QStringLiteral("Najít telefon…"));
     connect(NajitTelefon1, &QAction::triggered, this, [this] { NajitTelefonClick(); });
     UlozitZaznam1 = Port1->addAction(QStringLiteral("Uložit záznam komunikace…"));
     connect(UlozitZaznam1, &QAction::triggered, this, &TForm1::UlozitZaznamClick);
     updatePortTips();
     connect(Port1, &QMenu::aboutToShow, this, &TForm1::updatePortTips);
+    connect(Port1, &QMenu::aboutToShow, this, &TForm1::refreshReaders);
     Oaplikaci1 = menuBar()->addMenu(QStringLiteral("O aplikaci"));
     Napoveda1 = Oaplikaci1->addAction(QStringLiteral("Nápověda"));
     Oaplikaci2 = Oaplikaci1->addAction(QStringLiteral("O aplikaci"));
@@ -87,6 +93,21 @@ TForm1::TForm1(const QString& settingsPath)
     channel_ = new kva::PhoneChannel(this);
     phoneSim_ = new kva::AtSim(*channel_, this);
     simLink_ = new kva::SimLink(*phoneSim_, this, this);
+    cardSim_ = new kva::CardSim(this);
+    cardSim_->setPinPrompt([this](int triesLeft) -> std::optional<QString> {
+        bool ok = false;
+        const QString pin = QInputDialog::getText(
+            this, QStringLiteral("PIN SIM karty"),
+            QStringLiteral("SIM karta je chráněna PINem. Zadejte PIN (4 až 8 číslic).\n"
+                           "Zbývající pokusy: %1 ze 3. Program PIN zkusí jen jednou a nikam ho neukládá.")
+                .arg(triesLeft),
+            QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return pin;
+    });
+    connect(cardSim_, &kva::CardSim::apduSent, this, [](const QByteArray& text) { kva::phoneDialogue().sent(text); });
+    connect(cardSim_, &kva::CardSim::apduReceived, this, [](const QByteArray& text) { kva::phoneDialogue().received(text); });
     channel_->setPort({
         [this] { return AfComPort1->IsOpen(); },
         [this](const QByteArray& bytes) { AfComPort1->WriteText(bytes); },
@@ -142,7 +163,92 @@ void TForm1::FormCreate(const Pages& pages, HiddenPages hidden)
     else
         kva::afterFirstFrame(*this, [this] { buildHiddenPages(); });
     NactiIni();
-    openStartupPort();
+    // A reader remembered from the last run is chosen instead of setting.ini's port.
+    QFile remembered(readerChoicePath());
+    const QString reader = remembered.open(QIODevice::ReadOnly) ? QString::fromUtf8(remembered.readAll()).trimmed() : QString();
+    if (reader.isEmpty())
+        openStartupPort();
+    else
+        chooseReader(reader);
+}
+
+QString TForm1::readerChoicePath()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty())
+        base = QDir::home().filePath(QStringLiteral(".config"));
+    return QDir(base).filePath(QStringLiteral("kva271-config/reader"));
+}
+
+void TForm1::rememberReader(const QString& name)
+{
+    const QString path = readerChoicePath();
+    if (name.isEmpty() && !QFileInfo::exists(path))
+        return;
+    QDir().mkpath(QFileInfo(path).path());
+    QSaveFile f(path);
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write(name.toUtf8() + (name.isEmpty() ? "" : "\n"));
+        f.commit();
+    }
+}
+
+void TForm1::refreshReaders()
+{
+    for (QAction* item : readerItems) {
+        Port1->removeAction(item);
+        item->deleteLater();
+    }
+    readerItems.clear();
+    QStringList readers;
+    QString problem;
+    try {
+        readers = kva::card::pcscReaders();
+    } catch (const std::exception& e) {
+        problem = QString::fromUtf8(e.what());
+    }
+    // The chosen reader stays in the menu while it is not connected, so that it can be seen.
+    if (!reader_.isEmpty() && !readers.contains(reader_))
+        readers.append(reader_);
+    for (const QString& name : readers) {
+        QAction* item = new QAction(QStringLiteral("Čtečka karet: %1").arg(name), Port1);
+        item->setCheckable(true);
+        item->setChecked(name == reader_);
+        connect(item, &QAction::triggered, this, [this, name] { chooseReader(name); });
+        Port1->insertAction(readersEnd_, item);
+        readerItems.append(item);
+    }
+    if (readers.isEmpty()) {
+        if (problem.isEmpty())
+            problem = QStringLiteral("Není připojena žádná čtečka karet. Připojte čtečku CCID se slotem na SIM "
+                                     "(nebo s adaptérem na velikost SIM).");
+        QAction* item = new QAction(QStringLiteral("Čtečka karet…"), Port1);
+        item->setStatusTip(problem);
+        connect(item, &QAction::triggered, this, [this, problem] { kva::showErrorBox(this, problem); });
+        Port1->insertAction(readersEnd_, item);
+        readerItems.append(item);
+    }
+}
+
+void TForm1::chooseReader(const QString& name)
+{
+    channel_->abort();
+    cardSim_->cancel();
+    if (!name.isEmpty())
+        AfComPort1->Close();
+    Smazni_oznaceni();
+    reader_ = name;
+    if (name.isEmpty()) {
+        cardSim_->setCard(QString(), nullptr);
+        simLink_->setSim(*phoneSim_);
+    } else {
+        cardSim_->setCard(name, [name] { return std::make_unique<kva::card::PcscCard>(name); });
+        simLink_->setSim(*cardSim_);
+        kva::phoneDialogue().note(QStringLiteral("Čtečka karet: %1").arg(name));
+    }
+    for (QAction* item : readerItems)
+        item->setChecked(item->text() == QStringLiteral("Čtečka karet: %1").arg(name));
+    rememberReader(name);
 }
 
 void TForm1::buildHiddenPages()
@@ -243,6 +349,8 @@ void TForm1::comClick(int n)
         kva::showErrorBox(this, QString::fromUtf8(e.what()));
         return;
     }
+    if (!reader_.isEmpty())
+        chooseReader(QString()); // the phone is the way to the SIM again
     Smazni_oznaceni();
     comItems[n - 1]->setChecked(true);
 }

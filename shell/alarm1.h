@@ -13,6 +13,7 @@ class QTabWidget;
 class TAfComPort;
 namespace kva {
 class AtSim;
+class CardSim;
 class FindPhoneDialog;
 class PhoneChannel;
 class QtDeviceEnumerator;
@@ -21,7 +22,9 @@ class SimLink;
 
 // The main window: a tab for each page, the "Port" and "O aplikaci" menus, setting.ini, the
 // serial port AfComPort1, the phone channel on it, and the SIM link the pages are handed
-// (SimLink.h) with the phone as the way to the SIM (AtSim.h).
+// (SimLink.h) with the way to the SIM the user chose in the "Port" menu: the phone on a COM port
+// (AtSim.h) or a smart-card reader (CardSim.h, "Čtečka karet: <name>"). The reader chosen is
+// remembered in $XDG_CONFIG_HOME/kva271-config/reader, apart from setting.ini.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -76,11 +79,22 @@ public:
     void UlozitZaznamClick();
     // Runs the handler of the item named exactly "COM1" … "COM6" by StartupPortName, if any.
     void openStartupPort();
+
+    // "Port → Čtečka karet: <name>": closes the port, the pages reach the SIM through the card
+    // in that reader from now on, and the choice is remembered. An empty name: none.
+    void chooseReader(const QString& name);
+    QString chosenReader() const { return reader_; }
+    // The reader items of the "Port" menu made again from the PC/SC service's list (also each
+    // time the menu opens). Without the service, one item explains what is missing.
+    void refreshReaders();
+    // Where the chosen reader is remembered.
+    static QString readerChoicePath();
     // The port's data-received event (Count is not used): the channel's 250 ms receive wait.
     void AfComPort1DataRecived(QObject* Sender, int32_t Count);
 
     kva::PhoneChannel& channel() { return *channel_; }
     kva::SimLink& simLink() { return *simLink_; }
+    kva::CardSim& cardSim() { return *cardSim_; }
 
     QString settingsPath() const { return settingsPath_; }
 
@@ -90,6 +104,7 @@ public:
     QTabWidget* PageControl1 = nullptr;
     QMenu* Port1 = nullptr;
     std::array<QAction*, 6> comItems{}; // COM11 ... COM61
+    QList<QAction*> readerItems; // "Čtečka karet: …", after COM6
     QAction* NajitTelefon1 = nullptr;
     QAction* UlozitZaznam1 = nullptr;
     QAction*& COM11 = comItems[0];
@@ -111,12 +126,16 @@ private:
     void buildHiddenPages();
     QWidget* buildPage(int index);
     void comClick(int n);
+    void rememberReader(const QString& name);
     void updatePortTips();
 
     QString settingsPath_;
     bool closed_ = false;
     kva::PhoneChannel* channel_ = nullptr;
     kva::AtSim* phoneSim_ = nullptr;
+    kva::CardSim* cardSim_ = nullptr;
+    QString reader_;
+    QAction* readersEnd_ = nullptr; // the separator the reader items stand before
     kva::SimLink* simLink_ = nullptr;
     Pages builders_;
     QList<QWidget*> pages_; // by tab index; null until built

@@ -102,6 +102,8 @@ public:
     virtual Start deleteMessages(const QList<int>& positions, Progress progress) = 0;
 
     virtual bool connected() const = 0;
+    // The refusal shown when a request finds nothing connected.
+    virtual QString notConnectedText() const { return QStringLiteral("POZOR - sériový port není otevřen !"); }
     virtual bool busy() const = 0;
     // Ends the running request like a failure without a message (its `stopped` runs).
     virtual void cancel() = 0;

@@ -1,6 +1,10 @@
 #include "MessageBoxes.h"
 #include "TempDir.h"
 #include "alarm1.h"
+#include "CardSim.h"
+#include "SimLink.h"
+
+#include <QFile>
 
 #include <QAction>
 #include <QMenuBar>
@@ -100,4 +104,48 @@ TEST(MainWindow, UnwritableSettingsAreReportedOnceAndTheWindowStillCloses)
     ASSERT_EQ(shown.size(), 2); // one for reading, one for writing
     EXPECT_EQ(shown[0], QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|I/O error 21"));
     EXPECT_EQ(shown[1], shown[0]);
+}
+
+// A reader from the "Port" menu: the pages' SIM link goes to the card, the choice is remembered
+// outside setting.ini and taken again at the next start; no reader: the phone again.
+TEST(MainWindow, AChosenReaderServesThePagesAndIsRemembered)
+{
+    TempDir dir;
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path("config").toUtf8());
+    {
+        TForm1 form(dir.path("setting.ini"));
+        form.FormCreate(TForm1::programPages({}, {}, {}));
+        kva::sim::SimAccess* phone = &form.simLink().sim();
+        EXPECT_NE(phone, &form.cardSim());
+        form.chooseReader(QStringLiteral("Virtual PCD 00 00"));
+        EXPECT_EQ(&form.simLink().sim(), &form.cardSim());
+        EXPECT_TRUE(form.cardSim().connected());
+        for (QAction* item : form.comItems)
+            EXPECT_FALSE(item->isChecked());
+        EXPECT_EQ(form.simLink().sim().notConnectedText(), form.cardSim().notConnectedText());
+        form.refreshReaders(); // without a PC/SC service the chosen reader is still listed, checked
+        bool listed = false;
+        for (QAction* item : form.readerItems)
+            listed |= item->text() == QStringLiteral("Čtečka karet: Virtual PCD 00 00") && item->isChecked();
+        EXPECT_TRUE(listed);
+        form.FormClose();
+    }
+    QFile remembered(TForm1::readerChoicePath());
+    ASSERT_TRUE(remembered.open(QIODevice::ReadOnly));
+    EXPECT_EQ(remembered.readAll(), QByteArray("Virtual PCD 00 00\n"));
+    remembered.close();
+    {
+        TForm1 form(dir.path("setting.ini"));
+        form.FormCreate(TForm1::programPages({}, {}, {}));
+        EXPECT_EQ(form.chosenReader(), QStringLiteral("Virtual PCD 00 00"));
+        EXPECT_EQ(&form.simLink().sim(), &form.cardSim());
+        form.chooseReader(QString());
+        EXPECT_NE(&form.simLink().sim(), &form.cardSim());
+        EXPECT_FALSE(form.cardSim().connected());
+        form.FormClose();
+    }
+    ASSERT_TRUE(remembered.open(QIODevice::ReadOnly));
+    EXPECT_EQ(remembered.readAll(), QByteArray());
+    qputenv("XDG_CONFIG_HOME", configHome);
 }
