@@ -1,4 +1,5 @@
 #include "Records.h"
+#include "HexDigit.h"
 
 #include <array>
 
@@ -30,17 +31,6 @@ char digitOfNibble(int nibble)
     case 0xC: return 'p'; // a pause, as phones show it
     default: return '?';
     }
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The octets of an address field whose first octet counts digits (TP-DA, TP-OA, TP-RA).

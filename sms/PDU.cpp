@@ -1,4 +1,7 @@
 #include "PDU.h"
+#include "HexDigit.h"
+
+#include <algorithm>
 
 #include "Cp1250.h"
 
@@ -17,13 +20,7 @@ int tableIndex(int selector)
 // Value of one hex digit; anything else counts as 0 so that no input can stop a decode.
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
+    return std::max(kva::hexValue(c), 0);
 }
 
 quint8 octetAt(const QByteArray& bytes, int index)

@@ -1,4 +1,7 @@
 #include "PhoneSim.h"
+#include "HexDigit.h"
+
+#include <algorithm>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,15 +13,10 @@
 
 namespace {
 
+// Value of one hex digit; anything else counts as 0.
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return std::max(kva::hexValue(c), 0);
 }
 
 // Reverses the escaping of the transcript: \\ \r \n \xHH.

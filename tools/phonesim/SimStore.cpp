@@ -1,4 +1,5 @@
 #include "SimStore.h"
+#include "HexDigit.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,21 +10,10 @@ namespace phonesim {
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isHex(const std::string& s)
 {
     for (char c : s)
-        if (hexValue(c) < 0)
+        if (kva::hexValue(c) < 0)
             return false;
     return true;
 }
@@ -64,7 +54,7 @@ std::optional<int> tpduLength(const std::string& pduHex)
     if (pduHex.size() < 2 || pduHex.size() % 2 != 0 || !isHex(pduHex))
         return std::nullopt;
     const int octets = static_cast<int>(pduHex.size() / 2);
-    const int smscLength = hexValue(pduHex[0]) * 16 + hexValue(pduHex[1]);
+    const int smscLength = kva::hexValue(pduHex[0]) * 16 + kva::hexValue(pduHex[1]);
     const int tpdu = octets - 1 - smscLength;
     if (tpdu <= 0)
         return std::nullopt;
@@ -172,8 +162,8 @@ std::optional<std::string> percentDecode(const std::string& text)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int hi = hexValue(text[i + 1]);
-        const int lo = hexValue(text[i + 2]);
+        const int hi = kva::hexValue(text[i + 1]);
+        const int lo = kva::hexValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);
