@@ -13,6 +13,8 @@ SimLink::SimLink(sim::SimAccess& sim, QWidget* window, QObject* parent)
     connect(&sim_, &sim::SimAccess::busyChanged, this, &SimLink::busyChanged);
     connect(&sim_, &sim::SimAccess::failed, this, [this](const QString& message) { showErrorBox(boxParent(), message); });
     connect(&sim_, &sim::SimAccess::silent, this, [this](const QString& message) { showWarning(boxParent(), message); });
+    connect(&sim_, &sim::SimAccess::incomplete, this,
+            [this](const QString& message) { showWarning(boxParent(), message); });
 }
 
 QWidget* SimLink::boxParent() const
