@@ -190,7 +190,9 @@ ReadAnswer readAnswer(const QString& received, const QString& command, int outst
     takeEarlier(text);
     ReadAnswer answer;
     answer.reply = readReply(text, command);
-    answer.outstanding = outstanding + (answer.reply.complete() ? 0 : 1);
+    // Nothing at all came for this command: its answer may still come, and is owed. Something
+    // without a final result (noise, a broken answer) is all the phone will say to it.
+    answer.outstanding = outstanding + (!answer.reply.complete() && text.trimmed().isEmpty() ? 1 : 0);
     return answer;
 }
 

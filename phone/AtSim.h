@@ -71,7 +71,7 @@ Exchange messagesDelete(PhoneChannel& channel, const QList<int>& positions, cons
 // echo and whatever came before it left out. `outstanding`: earlier commands of the exchange whose
 // final results have not come yet; the first final results after the command are theirs. The
 // answer's `outstanding` is what is still due after it (this command's own answer included
-// when it is not whole).
+// when nothing at all came for it: noise or a broken answer is all a phone says).
 struct ReadAnswer {
     AtReply reply;
     int outstanding = 0;

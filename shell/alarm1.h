@@ -111,6 +111,10 @@ private:
     void buildHiddenPages();
     QWidget* buildPage(int index);
     void comClick(int n);
+    // While an exchange runs: "Přerušit probíhající výměnu?"; yes ends it like a failure (true),
+    // no leaves it running (false). True at once when none runs.
+    bool endExchangeFirst();
+    void letEscapeOut();
     void updatePortTips();
 
     QString settingsPath_;
