@@ -330,6 +330,15 @@ void CardSim::fail(const std::shared_ptr<card::Session>& session, const QString&
     emit failed(message);
 }
 
+void CardSim::interrupt()
+{
+    if (!session_)
+        return;
+    // A record is written whole or not at all: there is nothing half-done to take back.
+    const std::shared_ptr<card::Session> session = session_;
+    fail(session, QStringLiteral("Výměna s kartou byla přerušena."));
+}
+
 void CardSim::cancel()
 {
     if (!session_)

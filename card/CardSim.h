@@ -61,6 +61,7 @@ public:
     QString notConnectedText() const override { return QStringLiteral("POZOR - není vybrána čtečka karet !"); }
     bool busy() const override { return session_ != nullptr; }
     void cancel() override;
+    void interrupt() override;
 
     // One unit of work on a position, as the card thread carries it out.
     struct Step {

@@ -57,7 +57,8 @@ void TForm5::Button1Click()
     });
 }
 
-// An entry found replaces what the page shows; an empty position leaves it.
+// An entry found replaces what the page shows; an empty position leaves it, and so does a
+// position that could not be read (the read ends with a box naming it).
 void TForm5::showReadEntry(const kva::sim::PositionResult& result)
 {
     if (!result.found())

@@ -19,6 +19,8 @@ void SimLink::attach()
         connect(sim_, &sim::SimAccess::busyChanged, this, &SimLink::busyChanged),
         connect(sim_, &sim::SimAccess::failed, this, [this](const QString& message) { showErrorBox(boxParent(), message); }),
         connect(sim_, &sim::SimAccess::silent, this, [this](const QString& message) { showWarning(boxParent(), message); }),
+        connect(sim_, &sim::SimAccess::incomplete, this,
+                [this](const QString& message) { showWarning(boxParent(), message); }),
     };
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The pages' way to the SIM: the SIM access the user chose (a phone or a card reader), its refusals and
-// failures shown in boxes over the page that asked, and the pages' phone buttons disabled while
-// any request runs. One instance for the whole program, owned by the main window.
+// The pages' way to the SIM: the SIM access the user chose (a phone or a card reader), its
+// refusals, failures and the positions a read could not read shown in boxes over the page that
+// asked, and the pages' phone buttons disabled while any request runs. One instance for the
+// whole program, owned by the main window.
 //
 //   // constructor: phone buttons off while any request runs
 //   link.guardButtons({Button1, BitBtn3});

@@ -30,8 +30,10 @@ void closeOnTerminationSignals(QWidget* window)
         char buffer[16];
         while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
         }
-        if (window)
+        if (window) {
+            window->setProperty(terminatingProperty(), true); // closed without questions
             window->close();
+        }
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -10,4 +10,8 @@ namespace kva {
 
 void closeOnTerminationSignals(QWidget* window);
 
+// The window property set (true) before a termination signal closes the window: the window
+// asks the user nothing then.
+inline const char* terminatingProperty() { return "kvaTerminating"; }
+
 } // namespace kva

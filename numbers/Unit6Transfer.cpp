@@ -35,13 +35,11 @@ kva::sim::Progress TForm6::statusProgress()
 void TForm6::Button1Click()
 {
     kva::sim::Progress p = statusProgress();
-    p.answered = [this, outOfUse = p.answered] {
-        outOfUse();
-        setEntries(Entries{});
-    };
+    // Each field changes only once the phone has told its position: an entry fills it, an empty
+    // position empties it, a failed read leaves what it showed (listed in one box at the end).
     p.positionDone = [this](const kva::sim::PositionResult& r) {
         const int i = entryIndex(r.position);
-        if (!r.found() || i < 0)
+        if (i < 0 || (r.outcome != kva::sim::PositionResult::Found && r.outcome != kva::sim::PositionResult::Empty))
             return;
         numberFields_[i]->setText(r.entry.number);
         nameFields_[i]->setText(r.entry.name);

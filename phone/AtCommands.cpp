@@ -24,6 +24,26 @@ QString phoneBookDeleteCommand(int position)
     return QStringLiteral("AT+CPBW=%1\r").arg(position);
 }
 
+QByteArray phoneBookMemoryCommand()
+{
+    return QByteArrayLiteral("AT+CPBS=\"SM\"\r");
+}
+
+QByteArray smsMemoryCommand()
+{
+    return QByteArrayLiteral("AT+CPMS=\"SM\",\"SM\",\"SM\"\r");
+}
+
+QByteArray pduModeCommand()
+{
+    return QByteArrayLiteral("AT+CMGF=0\r");
+}
+
+QByteArray escapeCommand()
+{
+    return QByteArrayLiteral("\x1b");
+}
+
 QByteArray smsDeleteCommand(int position)
 {
     return "AT+CMGD=" + QByteArray::number(position) + '\r';

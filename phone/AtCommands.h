@@ -19,6 +19,13 @@ QString phoneBookWriteCommand(int position, const QString& number, const QString
 // "AT+CPBW=" n CR: clears the position.
 QString phoneBookDeleteCommand(int position);
 
+// The SIM's own memory and the PDU mode, selected before the commands that rely on them.
+QByteArray phoneBookMemoryCommand(); // "AT+CPBS=\"SM\"" CR: the SIM phone book
+QByteArray smsMemoryCommand();       // "AT+CPMS=\"SM\",\"SM\",\"SM\"" CR: messages read, written and
+                                     // received on the SIM
+QByteArray pduModeCommand();         // "AT+CMGF=0" CR: messages as PDUs
+QByteArray escapeCommand();          // ESC: ends the message text of AT+CMGW unsent
+
 QByteArray smsDeleteCommand(int position);          // "AT+CMGD=n" CR
 QByteArray smsAnnounceCommand(quint16 tpduLength);  // "AT+CMGW=<length>" CR
 QByteArray smsPduCommand(const QByteArray& pduText); // the PDU, then Ctrl-Z (no CR)

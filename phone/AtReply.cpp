@@ -66,17 +66,52 @@ Unsolicited unsolicited(QStringView line, QStringView command)
     return Unsolicited::No;
 }
 
+// Calls each(line, end) for every whole line; `end` is where the line's CR or LF ends.
 template<typename Each>
 void forEachCompleteLine(QStringView text, Each each)
 {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n') {
-            if (!each(text.sliced(start, i - start)))
+            if (!each(text.sliced(start, i - start), i + 1))
                 return;
             start = i + 1;
         }
     }
+}
+
+// The text ends with the "> " prompt (or its ">" alone), or with the prompt at the start of a
+// line followed by nothing but whole lines the phone sent of its own accord (a message arriving
+// just as the phone asked for the PDU: "> " CR LF "+CMTI: "SM",3" CR LF).
+bool promptLast(QStringView received, QStringView command)
+{
+    if (received.endsWith(u"> ") || received.endsWith(u'>'))
+        return true;
+    const qsizetype at = received.lastIndexOf(u"> ");
+    if (at < 0 || (at > 0 && received[at - 1] != u'\n' && received[at - 1] != u'\r'))
+        return false;
+    const QStringView after = received.sliced(at + 2);
+    if (!after.endsWith(u'\r') && !after.endsWith(u'\n'))
+        return false; // a line still coming may be anything
+    bool onlyNotices = true;
+    bool bodyFollows = false;
+    forEachCompleteLine(after, [&](QStringView raw, qsizetype) {
+        const QStringView line = raw.trimmed();
+        if (line.isEmpty())
+            return true;
+        if (bodyFollows) {
+            bodyFollows = false;
+            return true;
+        }
+        const Unsolicited notice = unsolicited(line, command);
+        if (notice == Unsolicited::No) {
+            onlyNotices = false;
+            return false;
+        }
+        bodyFollows = notice == Unsolicited::WithBody;
+        return true;
+    });
+    return onlyNotices;
 }
 
 } // namespace
@@ -84,7 +119,7 @@ void forEachCompleteLine(QStringView text, Each each)
 QStringList completeLines(QStringView text, const ReplyRules& rules)
 {
     QStringList lines;
-    forEachCompleteLine(text, [&](QStringView line) {
+    forEachCompleteLine(text, [&](QStringView line, qsizetype) {
         lines.append(trimmed(line, rules).toString());
         return true;
     });
@@ -97,17 +132,19 @@ AtReply readReply(QStringView received, QStringView command, const ReplyRules& r
     const QStringView echo = trimmed(command, rules);
     bool echoPassed = echo.isEmpty();
     bool bodyFollows = false; // the next non-empty line is the body of an unsolicited notice
-    forEachCompleteLine(received, [&](QStringView raw) {
+    forEachCompleteLine(received, [&](QStringView raw, qsizetype end) {
         const QStringView line = trimmed(raw, rules);
         if (line.isEmpty())
             return true;
         if (isRefusal(line, rules)) {
             reply.final = AtReply::Refused;
             reply.refusal = line.toString();
+            reply.end = end;
             return false;
         }
         if (line == u"OK") {
             reply.final = AtReply::Ok;
+            reply.end = end;
             return false;
         }
         if (const int k = storedIndex(line, rules))
@@ -130,9 +167,14 @@ AtReply readReply(QStringView received, QStringView command, const ReplyRules& r
         reply.information.append(line.toString());
         return true;
     });
-    if (reply.final == AtReply::None && (received.endsWith(u"> ") || received.endsWith(u'>')))
-        reply.prompt = true;
+    if (reply.final == AtReply::None)
+        reply.prompt = promptLast(received, command);
     return reply;
+}
+
+bool answeredOk(QStringView received, QStringView command, const ReplyRules& rules)
+{
+    return readReply(received, command, rules).final == AtReply::Ok;
 }
 
 } // namespace kva

@@ -53,6 +53,9 @@ struct AtReply {
     // "+CPBS: ...", "+CPMS: ...", "+CMGW: k". The echo is the first non-empty line when it is
     // the command (trimmed); without an echo nothing is left out for it.
     QStringList information;
+    // Where the line of the final result ends in the text read (after its CR or LF); -1 without
+    // a final result. What follows belongs to later commands.
+    qsizetype end = -1;
 
     bool complete() const { return final != None; }
 };
@@ -60,6 +63,10 @@ struct AtReply {
 // What `received` holds of the answer to `command` (as sent, CR included; empty when it is not
 // known, and then a first line that is the echo counts as information).
 AtReply readReply(QStringView received, QStringView command = {}, const ReplyRules& rules = ReplyRules::pages());
+
+// The phone answered `command`: an "OK" line came after the command was sent, with or without
+// the echo of the command before it. The one rule of the pages and the phone search.
+bool answeredOk(QStringView received, QStringView command, const ReplyRules& rules = ReplyRules::pages());
 
 // The whole lines of `text` (each ended by CR or LF), trimmed by the rules, empty ones kept.
 QStringList completeLines(QStringView text, const ReplyRules& rules = ReplyRules::pages());

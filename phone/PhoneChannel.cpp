@@ -1,6 +1,7 @@
 #include "PhoneChannel.h"
 
 #include "AtCommands.h"
+#include "AtReply.h"
 #include "Cp1250.h"
 #include "DialogueLog.h"
 #include "KvaError.h"
@@ -66,6 +67,7 @@ void PhoneChannel::receiveWaitOver()
     }
     store(bytes);
     runDeferred();
+    runner_.answerStored(); // a wait for a whole answer ends as soon as it has come
 }
 
 void PhoneChannel::store(const QByteArray& chunk)
@@ -73,10 +75,16 @@ void PhoneChannel::store(const QByteArray& chunk)
     if (!chunk.isEmpty())
         qCDebug(phoneTrace) << "phone <-" << chunk;
     phoneDialogue().received(chunk);
-    const QString text = fromCp1250(chunk);
-    sinceSend_ += text;
-    if (!text.isEmpty())
-        lastAnswer_ = text;
+    sinceSend_ += fromCp1250(chunk);
+    if (sinceSend_.size() > MaxAnswerChars) {
+        sinceSend_.clear();
+        emit chunkStored();
+        if (busy_)
+            fail(QStringLiteral("Zařízení na portu posílá nepřetržitě data (více než %1 KiB bez příkazu), "
+                                "nejde o telefon. Zvolte port, na kterém je telefon.")
+                     .arg(MaxAnswerChars / 1024));
+        return;
+    }
     emit chunkStored();
 }
 
@@ -121,6 +129,7 @@ void PhoneChannel::end()
     if (!busy_)
         return;
     runner_.abort();
+    leaveMessage();
     busy_ = false;
     stopped_ = nullptr;
     emit busyChanged(false);
@@ -133,7 +142,32 @@ void PhoneChannel::send(const QByteArray& bytes)
     qCDebug(phoneTrace) << "phone ->" << bytes;
     phoneDialogue().sent(bytes);
     sinceSend_.clear();
+    // The message text of AT+CMGW ends with Ctrl-Z (sent) or ESC (cancelled).
+    const bool announces = bytes.startsWith("AT+CMGW=");
+    const bool endsText = bytes.endsWith('\x1a') || bytes.endsWith('\x1b');
     port_.write(bytes);
+    if (announces)
+        insideMessage_ = true;
+    else if (endsText)
+        insideMessage_ = false;
+}
+
+void PhoneChannel::leaveMessage()
+{
+    if (!insideMessage_)
+        return;
+    insideMessage_ = false;
+    // A phone that answered AT+CMGW with a final result (a refusal) takes no message text.
+    if (!isOpen() || !port_.write || readReply(sinceSend_).complete())
+        return;
+    try {
+        qCDebug(phoneTrace) << "phone -> ESC";
+        phoneDialogue().sent(escapeCommand());
+        sinceSend_.clear();
+        port_.write(escapeCommand());
+    } catch (...) {
+        // The port is gone: the phone will not read anything else from it either.
+    }
 }
 
 void PhoneChannel::send(const QString& text)
@@ -144,7 +178,7 @@ void PhoneChannel::send(const QString& text)
 Exchange PhoneChannel::probe(int awaitMs, std::function<void()> notAnswered, std::function<void()> afterSend)
 {
     Exchange e;
-    e.then([this] { lastAnswer_ = QStringLiteral(" "); }).send(probeCommand());
+    e.send(probeCommand());
     if (afterSend)
         e.then(std::move(afterSend));
     e.await(awaitMs).then(endIfSilent(std::move(notAnswered)));
@@ -165,7 +199,7 @@ std::function<void()> PhoneChannel::endIfSilent(std::function<void()> notAnswere
 
 bool PhoneChannel::probeAnswered() const
 {
-    return kva::probeAnswered(lastAnswer_);
+    return answeredOk(sinceSend_, QString::fromLatin1(probeCommand()));
 }
 
 bool PhoneChannel::run(Exchange exchange)
@@ -177,6 +211,7 @@ void PhoneChannel::abort()
 {
     runner_.abort();
     deferred_.clear();
+    leaveMessage();
     if (!busy_)
         return;
     std::function<void()> toIdle = std::move(stopped_);
@@ -210,6 +245,12 @@ void PhoneChannel::fail(std::exception_ptr error)
 std::function<QString()> PhoneChannel::confirm(Confirmation confirmation)
 {
     return [this, c = std::move(confirmation)] { return confirmationFailure(c, sinceSend_); };
+}
+
+void PhoneChannel::reportIncomplete(const QString& message)
+{
+    if (!shutDown_)
+        emit incomplete(message);
 }
 
 void PhoneChannel::shutdown()

@@ -41,6 +41,9 @@ public:
     };
 
     static constexpr int ReceiveWaitMs = 250;
+    // The most of the text received since a command that is kept: a device that sends more
+    // before the next command is not a phone answering (a GPS receiver, another device).
+    static constexpr qsizetype MaxAnswerChars = 64 * 1024;
 
     explicit PhoneChannel(QObject* parent = nullptr);
     ~PhoneChannel() override;
@@ -77,9 +80,12 @@ public:
     // A step: when the phone did not answer the probe, silent("POZOR - telefon nekomunikuje !"),
     // `notAnswered` and the end of the exchange.
     std::function<void()> endIfSilent(std::function<void()> notAnswered);
-    // The phone answered the probe: the 6th character of the latest non-empty chunk received
-    // since the probe was sent is the "O" of "OK".
+    // The phone answered the probe: an "OK" line came after "AT" was sent, with or without the
+    // echo (kva::answeredOk).
     bool probeAnswered() const;
+    // An AT+CMGW was sent and its PDU not yet: the phone waits for message text. Whenever an
+    // exchange ends so, ESC (0x1B) goes to the phone before anything else.
+    bool insideMessage() const { return insideMessage_; }
 
     // A check for the pause after a write command: the text received since the command was
     // sent must confirm it (see Confirmation); otherwise the exchange stops at that command with
@@ -97,7 +103,7 @@ public:
     bool exchangeRunning() const { return runner_.running(); }
 
     // Aborts the current exchange without a message: steps stopped, deferred steps dropped,
-    // the exchange's `stopped`, end().
+    // ESC when the phone waits for message text, the exchange's `stopped`, end().
     void abort();
     // Aborts the current exchange (if any) and reports `message` through failed(). Used for
     // errors inside steps and for the port's worker faults.
@@ -107,6 +113,10 @@ public:
     // The program closes: aborts everything, no further wait, step or exchange starts.
     void shutdown();
 
+    // From a step: the exchange goes on, but some positions could not be done; `message` is
+    // the Czech text of the box that lists them (incomplete()).
+    void reportIncomplete(const QString& message);
+
 signals:
     void busyChanged(bool busy);
     // A receive wait has ended and what was read is stored.
@@ -115,8 +125,11 @@ signals:
     void failed(const QString& message);
     // The phone did not answer at all (the exchange has ended): the Czech text of the warning.
     void silent(const QString& message);
+    // An exchange ended with positions it could not do: the Czech text of the box.
+    void incomplete(const QString& message);
 
 private:
+    void leaveMessage();
     void receiveWaitOver();
     void store(const QByteArray& chunk);
     void runDeferred();
@@ -131,9 +144,7 @@ private:
     bool shutDown_ = false;
     std::function<void()> stopped_;
     QString sinceSend_;
-    // The latest non-empty chunk since the probe was sent ("" before any): what the probe's
-    // rule looks at.
-    QString lastAnswer_;
+    bool insideMessage_ = false;
 };
 
 } // namespace kva

@@ -79,6 +79,28 @@ QString refusalInWords(const QString& refusal)
     return refusal + QStringLiteral(" (") + QString::fromUtf8(it->second) + u')';
 }
 
+QString refusalReason(const QString& refusal)
+{
+    const QString words = refusalInWords(refusal);
+    if (words == refusal)
+        return QStringLiteral("telefon odmítl (%1)").arg(refusal);
+    // "+CME ERROR: 14 (SIM je zaneprázdněna)" -> "SIM je zaneprázdněna (+CME ERROR: 14)"
+    const QString meaning = words.mid(refusal.size() + 2).chopped(1);
+    return QStringLiteral("%1 (%2)").arg(meaning, refusal);
+}
+
+int refusalCode(const QString& refusal, QStringView kind)
+{
+    if (!refusal.startsWith(kind))
+        return -1;
+    QStringView rest = QStringView(refusal).mid(kind.size()).trimmed();
+    if (!rest.startsWith(u':'))
+        return -1;
+    bool ok = false;
+    const int code = rest.mid(1).trimmed().toInt(&ok);
+    return ok ? code : -1;
+}
+
 PhoneSilent::PhoneSilent() : Error(QStringLiteral("POZOR - telefon nekomunikuje !")) {}
 
 QString confirmationFailure(const Confirmation& c, const QString& received)
@@ -89,12 +111,15 @@ QString confirmationFailure(const Confirmation& c, const QString& received)
             throw PhoneSilent();
         return QStringLiteral("Telefon neodpověděl na %1.").arg(c.what);
     }
-    if (answer.kind == WriteAnswer::Refused && !(c.expect == Confirmation::Deleted && deleteDone(answer)))
+    if (answer.kind == WriteAnswer::Refused && c.expect != Confirmation::Answered &&
+        !(c.expect == Confirmation::Deleted && deleteDone(answer)))
         return QStringLiteral("Telefon odmítl %1.\nOdpověď telefonu: %2").arg(c.what, refusalInWords(answer.refusal));
     switch (c.expect) {
     case Confirmation::Done:
     case Confirmation::Deleted:
         return QString();
+    case Confirmation::Answered:
+        return answer.kind == WriteAnswer::Prompt ? QStringLiteral("Telefon neodpověděl na %1.").arg(c.what) : QString();
     case Confirmation::Prompt:
         if (answer.kind == WriteAnswer::Prompt)
             return QString();

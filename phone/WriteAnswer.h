@@ -32,6 +32,13 @@ bool deleteDone(const WriteAnswer& answer);
 // "+CME ERROR: 20 (paměť SIM je plná)". Unknown codes and "ERROR" stay as they came.
 QString refusalInWords(const QString& refusal);
 
+// The refusal's meaning first, then the phone's own line, for a list of positions:
+// "SIM je zaneprázdněna (+CME ERROR: 14)"; "telefon odmítl (ERROR)" for a code without a meaning.
+QString refusalReason(const QString& refusal);
+// The number of a refusal line of the given kind ("+CME ERROR" or "+CMS ERROR"): 14 for
+// "+CME ERROR: 14", "+CME ERROR:014"; -1 for another kind or no number.
+int refusalCode(const QString& refusal, QStringView kind);
+
 // What a write command must hear from the phone before the exchange goes on, and how the user
 // is told when it does not.
 struct Confirmation {
@@ -40,6 +47,7 @@ struct Confirmation {
         Deleted, // "OK", or "+CMS ERROR: 321" for a position that was empty already
         Prompt,  // "> " after an AT+CMGW announcement
         Stored,  // "+CMGW: <storedAt>" and "OK" after a PDU
+        Answered, // "OK" or a refusal: the exchange examines which
     } expect = Done;
     QString what;         // the command in words, e.g. "zápis na pozici 3 telefonního seznamu SIM"
     bool first = false;   // the first command after the start: silence means no phone at all

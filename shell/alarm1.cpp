@@ -1,5 +1,7 @@
 #include "alarm1.h"
 
+#include "TerminationSignals.h"
+
 #include "AfComPort.h"
 #include "AfSafeSync.h"
 #include "AppTexts.h"
@@ -18,6 +20,7 @@
 #include "SerialDevices.h"
 #include "SettingsFile.h"
 #include "SimLink.h"
+#include "TerminationSignals.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -27,6 +30,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QSaveFile>
+#include <QThread>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -304,9 +308,32 @@ void TForm1::FormClose()
     if (closed_)
         return;
     closed_ = true;
+    const bool leavingMessage = channel_->insideMessage();
     channel_->shutdown();
+    if (leavingMessage)
+        letEscapeOut();
     AfComPort1->Close();
     UlozIni();
+}
+
+void TForm1::letEscapeOut()
+{
+    // Closing the port drops what has not left it: the ESC (one byte, half a millisecond at
+    // 19200 Bd) is given time to go out first.
+    QThread::msleep(50);
+}
+
+bool TForm1::endExchangeFirst()
+{
+    if (!channel_->busy())
+        return true;
+    if (!kva::askToGoOn(this, QStringLiteral("Přerušit probíhající výměnu?")))
+        return false;
+    const bool leavingMessage = channel_->insideMessage();
+    phoneSim_->interrupt(); // ESC where needed, and a box naming what a write had done
+    if (leavingMessage)
+        letEscapeOut();
+    return true;
 }
 
 void TForm1::updatePortTips()
@@ -330,8 +357,10 @@ void TForm1::Smazni_oznaceni()
 
 void TForm1::comClick(int n)
 {
-    // An exchange in progress ends here: its remaining commands must not go to the new port.
-    channel_->abort();
+    // An exchange in progress ends here, once the user agrees: its remaining commands must not
+    // go to the new port.
+    if (!endExchangeFirst())
+        return;
     try {
         AfComPort1->Close();
         AfComPort1->SetComNumber(uint16_t(n));
@@ -415,6 +444,10 @@ void TForm1::AfComPort1DataRecived(QObject* /*Sender*/, int32_t /*Count*/)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (!closed_ && !property(kva::terminatingProperty()).toBool() && !endExchangeFirst()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -127,6 +127,10 @@ private:
     QWidget* buildPage(int index);
     void comClick(int n);
     void rememberReader(const QString& name);
+    // While an exchange runs: "Přerušit probíhající výměnu?"; yes ends it like a failure (true),
+    // no leaves it running (false). True at once when none runs.
+    bool endExchangeFirst();
+    void letEscapeOut();
     void updatePortTips();
 
     QString settingsPath_;

@@ -58,7 +58,7 @@ struct PositionResult {
         Empty,   // a read found the position empty
         Written, // the SIM confirmed the write or the store
         Deleted, // the SIM confirmed that the position is clear
-        Failed,  // `reason` says why, in Czech
+        Failed,  // `reason` says why, in Czech; a read leaves what the page shows
     };
     int position = 0;
     Outcome outcome = Failed;
@@ -107,6 +107,10 @@ public:
     virtual bool busy() const = 0;
     // Ends the running request like a failure without a message (its `stopped` runs).
     virtual void cancel() = 0;
+    // Ends the running request like a failure: nothing is left half-done on the SIM's side
+    // that can be undone (a message being stored is cancelled), `stopped` runs, and failed()
+    // says so, naming the positions a write had done.
+    virtual void interrupt() = 0;
 
 signals:
     void busyChanged(bool busy);
@@ -114,6 +118,9 @@ signals:
     void failed(const QString& message);
     // The SIM did not answer at all: `message` is the Czech text of the warning.
     void silent(const QString& message);
+    // A read ended with positions it could not read (their fields keep what they showed):
+    // `message` is the Czech text of the box that lists them.
+    void incomplete(const QString& message);
 };
 
 } // namespace kva::sim

@@ -104,12 +104,18 @@ void TForm4::Button4Click()
 void TForm4::Button1Click()
 {
     kva::sim::Progress p = statusProgress();
-    // Emptied only once the SIM has answered: a silent phone leaves the user's texts.
-    p.answered = [this] { clearPairFields(); };
+    // A pair changes only once the phone has told its position: a message fills it, an empty
+    // position empties it, a failed read leaves it as it was (listed in one box at the end).
     p.positionDone = [this](const kva::sim::PositionResult& r) {
         smazni();
-        if (r.found() && r.position >= 1 && r.position <= PairCount)
+        if (r.position < 1 || r.position > PairCount)
+            return;
+        if (r.found()) {
             showReadAnswer(r.position - 1, r.pdu);
+        } else if (r.outcome == kva::sim::PositionResult::Empty) {
+            numberFields_[r.position - 1]->setText(QString());
+            textFields_[r.position - 1]->setText(QString());
+        }
     };
     link_.start(this, [&](kva::sim::SimAccess& sim) { return sim.readMessages(positions(), p); });
 }

@@ -23,7 +23,7 @@ struct Card {
     SimFiles files;
 };
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+QByteArray filesHex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 
 } // namespace
 
@@ -39,11 +39,11 @@ TEST(SimFiles, SelectsFromTheMfWithGetResponseInClassA0)
     EXPECT_EQ(adn.readAccess, 1);
     EXPECT_EQ(adn.updateAccess, 1);
     ASSERT_EQ(c.sent->size(), 6);
-    EXPECT_EQ(c.sent->at(0), hex("A0 A4 00 00 02 3F 00"));
-    EXPECT_EQ(c.sent->at(1), hex("A0 C0 00 00 16"));
-    EXPECT_EQ(c.sent->at(2), hex("A0 A4 00 00 02 7F 10"));
-    EXPECT_EQ(c.sent->at(4), hex("A0 A4 00 00 02 6F 3A"));
-    EXPECT_EQ(c.sent->at(5), hex("A0 C0 00 00 0F"));
+    EXPECT_EQ(c.sent->at(0), filesHex("A0 A4 00 00 02 3F 00"));
+    EXPECT_EQ(c.sent->at(1), filesHex("A0 C0 00 00 16"));
+    EXPECT_EQ(c.sent->at(2), filesHex("A0 A4 00 00 02 7F 10"));
+    EXPECT_EQ(c.sent->at(4), filesHex("A0 A4 00 00 02 6F 3A"));
+    EXPECT_EQ(c.sent->at(5), filesHex("A0 C0 00 00 0F"));
     const SimFiles::Ef sms = c.files.select(SimFiles::Sms);
     EXPECT_EQ(sms.recordLength, 176);
     EXPECT_EQ(sms.records, 30);
@@ -58,7 +58,7 @@ TEST(SimFiles, ReadsAndUpdatesRecords)
     c.files.updateRecord(adn, 7, record);
     EXPECT_EQ(c.model->record(simcard::CardModel::Adn, 7), record);
     EXPECT_EQ(c.files.readRecord(adn, 7), record);
-    EXPECT_EQ(c.sent->last(), hex("A0 B2 07 04 1C"));
+    EXPECT_EQ(c.sent->last(), filesHex("A0 B2 07 04 1C"));
     EXPECT_THROW(c.files.readRecord(adn, 251), card::CardError);
     EXPECT_THROW(c.files.updateRecord(adn, 1, QByteArray(27, 'x')), card::CardError);
 }
@@ -73,11 +73,11 @@ TEST(SimFiles, TakesTheUsimPathWhenClassA0IsRefused)
     const SimFiles::Ef sms = c.files.select(SimFiles::Sms);
     EXPECT_EQ(sms.recordLength, 176);
     EXPECT_EQ(sms.records, 30);
-    EXPECT_TRUE(c.sent->contains(hex("00 A4 00 04 02 6F 3C")));
+    EXPECT_TRUE(c.sent->contains(filesHex("00 A4 00 04 02 6F 3C")));
     const QByteArray record = QByteArray(1, 0x07) + QByteArray(175, char(0x55));
     c.files.updateRecord(sms, 30, record);
     EXPECT_EQ(c.files.readRecord(sms, 30), record);
-    EXPECT_EQ(c.sent->last(), hex("00 B2 1E 04 B0"));
+    EXPECT_EQ(c.sent->last(), filesHex("00 B2 1E 04 B0"));
     const SimFiles::Pin pin = c.files.pinState(sms, true);
     EXPECT_FALSE(pin.needed);
 }
@@ -199,9 +199,9 @@ TEST(StatusWords, EachHasItsCzechText)
 
 TEST(DialogueText, MasksThePinOfVerify)
 {
-    EXPECT_EQ(card::loggedApdu(hex("A0 20 00 01 08 31 32 33 34 FF FF FF FF")), QByteArray("A0 20 00 01 08 ****"));
-    EXPECT_EQ(card::loggedApdu(hex("00 20 00 01")), QByteArray("00 20 00 01"));
-    EXPECT_EQ(card::loggedApdu(hex("A0 B2 01 04 1C")), QByteArray("A0 B2 01 04 1C"));
-    EXPECT_EQ(card::loggedResponse({hex("01 02"), 0x9000}), QByteArray("01 02 90 00"));
+    EXPECT_EQ(card::loggedApdu(filesHex("A0 20 00 01 08 31 32 33 34 FF FF FF FF")), QByteArray("A0 20 00 01 08 ****"));
+    EXPECT_EQ(card::loggedApdu(filesHex("00 20 00 01")), QByteArray("00 20 00 01"));
+    EXPECT_EQ(card::loggedApdu(filesHex("A0 B2 01 04 1C")), QByteArray("A0 B2 01 04 1C"));
+    EXPECT_EQ(card::loggedResponse({filesHex("01 02"), 0x9000}), QByteArray("01 02 90 00"));
     EXPECT_EQ(card::loggedResponse({QByteArray(), 0x9F0F}), QByteArray("9F 0F"));
 }

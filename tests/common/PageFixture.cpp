@@ -8,7 +8,7 @@ PageFixture::PageFixture()
 {
     kva::setMessageHook([this](const kva::MessageRecord& m) {
         shown << m.title + u'|' + m.text;
-        return true;
+        return m.kind != kva::MessageRecord::Question || answerYes;
     });
 }
 

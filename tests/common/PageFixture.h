@@ -31,4 +31,5 @@ protected:
     TempDir dir;
     std::unique_ptr<TForm1> form;
     QStringList shown;
+    bool answerYes = true; // how the questions among the boxes are answered
 };

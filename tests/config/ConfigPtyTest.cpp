@@ -35,7 +35,7 @@ TEST_F(ConfigPty, WriteStoresBothShownNumbers)
     page->BitBtn3->click();
     ASSERT_TRUE(waitIdle(20000));
     ASSERT_TRUE(phone.waitForReceived("\"Casy\"\r", 5000));
-    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBW=5,\"+000000000001\",,\"Setup\"\r",
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBS=\"SM\"\r", "AT+CPBW=5,\"+000000000001\",,\"Setup\"\r",
                                                            "AT+CPBW=6,\"+000000090000\",,\"Casy\"\r"}));
     EXPECT_EQ(page->VrLabel1->text(), QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
     EXPECT_TRUE(page->Gauge1->isHidden());
@@ -50,7 +50,7 @@ TEST_F(ConfigPty, ReadShowsOptionsAndTimes)
     openWindow();
     page->Button1->click();
     ASSERT_TRUE(waitIdle(20000));
-    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBS=\"SM\"\r", "AT+CPBR=5\r", "AT+CPBR=6\r"}));
     EXPECT_EQ(page->StaticText1->text(), QStringLiteral("+000000000011"));
     EXPECT_EQ(page->StaticText2->text(), QStringLiteral("+000000092310"));
     EXPECT_TRUE(page->RadioButton1->isChecked());

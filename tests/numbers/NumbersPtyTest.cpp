@@ -34,7 +34,7 @@ TEST_F(NumbersPty, WriteOfTheStartupEntriesStoresOneAndClearsTheRest)
     ASSERT_TRUE(waitIdle(30000));
     ASSERT_TRUE(phone.waitForReceived("AT+CPBW=7\r", 5000));
     EXPECT_EQ(phone.receivedCommands(),
-              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r",
+              (QList<QByteArray>{"AT\r", "AT+CPBS=\"SM\"\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r",
                                  "AT+CPBW=4\r", "AT+CPBW=7\r"}));
     EXPECT_EQ(page->VrLabel1->text(), QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
@@ -51,11 +51,24 @@ TEST_F(NumbersPty, ReadFillsTheFieldsOfTheStoredPositions)
     page->Button1->click();
     ASSERT_TRUE(waitIdle(30000));
     EXPECT_EQ(phone.receivedCommands(),
-              (QList<QByteArray>{"AT\r", "AT+CPBR=1\r", "AT+CPBR=2\r", "AT+CPBR=3\r", "AT+CPBR=4\r", "AT+CPBR=7\r"}));
+              (QList<QByteArray>{"AT\r", "AT+CPBS=\"SM\"\r", "AT+CPBR=1\r", "AT+CPBR=2\r", "AT+CPBR=3\r", "AT+CPBR=4\r", "AT+CPBR=7\r"}));
     Entries expected;
     expected[0] = {QStringLiteral("+420603123456"), QStringLiteral("Priklad")};
     expected[4] = {QStringLiteral("+420603777777"), QStringLiteral("Udrzení_kreditu")};
     EXPECT_EQ(page->entries(), expected);
     EXPECT_TRUE(page->Button1->isEnabled());
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(NumbersPty, AFailedReadKeepsItsFields)
+{
+    startPhone({"--reply", "AT+CPBR=2", "\\r\\n+CME ERROR: 14\\r\\n"}, PhoneSim::phoneBookLine(2, "+420777000222", "Dva"));
+    openWindow();
+    const Entries before = page->entries();
+    page->Button1->click();
+    ASSERT_TRUE(waitIdle(30000));
+    EXPECT_EQ(page->entries()[1], before[1]);
+    EXPECT_EQ(page->entries()[0], Entry{});
+    EXPECT_EQ(shown, QStringList{"Warning|Některé pozice se ze SIM nepodařilo načíst:\n"
+                                 "Pozice 2: SIM je zaneprázdněna (+CME ERROR: 14), hodnota na stránce ponechána."});
 }

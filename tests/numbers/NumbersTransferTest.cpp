@@ -23,7 +23,8 @@ const QString Closed = QStringLiteral("Error|POZOR - sériový port není otevř
 const QString LostPhone =
     QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Write data error [requested: %1, free: 0] - AfComPort1 ");
 const QString BadFormat = QStringLiteral("Error|POZOR - telefonní čísla nejsou ve správném formátu !");
-const QList<QByteArray> ReadCommands{"AT\r", "AT+CPBR=1\r", "AT+CPBR=2\r", "AT+CPBR=3\r", "AT+CPBR=4\r", "AT+CPBR=7\r"};
+const QByteArray SimPhoneBook = "AT+CPBS=\"SM\"\r";
+const QList<QByteArray> ReadCommands{"AT\r", SimPhoneBook, "AT+CPBR=1\r", "AT+CPBR=2\r", "AT+CPBR=3\r", "AT+CPBR=4\r", "AT+CPBR=7\r"};
 
 Entries someEntries()
 {
@@ -40,7 +41,7 @@ protected:
         openForm(TForm1::programPages({}, [this](kva::SimLink& f) { return page = new TForm6(f); }, {}), portOpen);
     }
     // Clicks "Načíst telefonní čísla z telefonu" and waits for the read to end; its duration.
-    qint64 read() { return clickAndWait(page->Button1, 4000); }
+    qint64 read() { return clickAndWait(page->Button1, 10000); }
     void expectIdle(const QString& status = QString())
     {
         EXPECT_FALSE(form->channel().busy());
@@ -83,11 +84,12 @@ TEST_F(NumbersTransfer, WriteOfTheStartupEntriesSendsFiveCommandsOneAndAHalfSeco
     ASSERT_TRUE(waitIdle(9000));
 
     EXPECT_EQ(phone.receivedCommands(),
-              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r",
-                                 "AT+CPBW=4\r", "AT+CPBW=7\r"}));
-    // The probe's answer is looked at after 300 ms, then one command every 1.5 s.
-    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 300, 1800, 3300, 4800, 6300}));
-    EXPECT_EQ(clock.nowMs(), 7800);
+              (QList<QByteArray>{"AT\r", SimPhoneBook, "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r",
+                                 "AT+CPBW=3\r", "AT+CPBW=4\r", "AT+CPBW=7\r"}));
+    // The probe's answer is looked at after 300 ms, the SIM phone book is chosen (on once its
+    // OK is stored), then one command every 1.5 s.
+    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 300, 550, 2050, 3550, 5050, 6550}));
+    EXPECT_EQ(clock.nowMs(), 8050);
     EXPECT_EQ(gauge, (QList<int>{20, 40, 60, 80, 100}));
     EXPECT_TRUE(workingShown);
     EXPECT_TRUE(buttonsOff);
@@ -113,8 +115,8 @@ TEST_F(NumbersTransfer, ReadFillsPositionsOneAndSevenAndEmptiesTwoToFour)
     const qint64 took = read();
 
     EXPECT_EQ(phone.receivedCommands(), ReadCommands);
-    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 300, 600, 900, 1200, 1500}));
-    EXPECT_EQ(took, 1800);
+    EXPECT_EQ(phone.receivedTimes("AT"), (QList<qint64>{0, 300, 550, 850, 1150, 1450, 1750}));
+    EXPECT_EQ(took, 2050);
     Entries expected;
     expected[0] = {QStringLiteral("+420603123456"), QStringLiteral("Priklad")};
     expected[4] = {QStringLiteral("+420603777777"), QStringLiteral("Udrzení_kreditu")};
@@ -136,7 +138,7 @@ TEST_F(NumbersTransfer, EmptyNameAndDoubleQuoteAreWrittenAsTheyAreAndReadBack)
     page->Button2->click();
     ASSERT_TRUE(waitIdle(9000));
     EXPECT_EQ(phone.receivedCommands(),
-              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603111111\",,\"\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r", "AT+CPBW=4\r",
+              (QList<QByteArray>{"AT\r", SimPhoneBook, "AT+CPBW=1,\"+420603111111\",,\"\"\r", "AT+CPBW=2\r", "AT+CPBW=3\r", "AT+CPBW=4\r",
                                  "AT+CPBW=7,\"+420603777777\",,\"Pa\"pa\"\r"}));
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 
@@ -177,9 +179,9 @@ TEST_F(NumbersTransfer, ClosedPortAndMalformedNumbersAreRefusedAndNothingIsSent)
     expectIdle();
 }
 
-TEST_F(NumbersTransfer, SilentEchoOffOrErrorProbeStopsReadAndWriteAndKeepsTheFields)
+TEST_F(NumbersTransfer, SilentOrErrorProbeStopsReadAndWriteAndKeepsTheFields)
 {
-    for (const QStringList& args : {QStringList{"--silent"}, QStringList{"--no-echo"}, QStringList{"--error", "AT"}}) {
+    for (const QStringList& args : {QStringList{"--silent"}, QStringList{"--error", "AT"}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         shown.clear();
         startPhone(args, PhoneSim::phoneBookLine(1, "+420603999999", "Jiny"));
@@ -195,11 +197,27 @@ TEST_F(NumbersTransfer, SilentEchoOffOrErrorProbeStopsReadAndWriteAndKeepsTheFie
     }
 }
 
+TEST_F(NumbersTransfer, APhoneWithEchoOffIsReadAndWrittenAsWithEcho)
+{
+    startPhone({"--no-echo"}, PhoneSim::phoneBookLine(2, "+420777000222", "Dva"));
+    openWindow();
+    read();
+    EXPECT_EQ(phone.receivedCommands(), ReadCommands);
+    Entries expected;
+    expected[1] = {QStringLiteral("+420777000222"), QStringLiteral("Dva")};
+    EXPECT_EQ(page->entries(), expected);
+    page->Button2->click();
+    ASSERT_TRUE(waitIdle(9000));
+    expectIdle(QStringLiteral("Uloženo, telefon potvrdil všechny zápisy"));
+    EXPECT_TRUE(phone.state().contains("pb 2 145 +420777000222 Dva"));
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
 TEST_F(NumbersTransfer, LateAnswersAreNotTakenForTheNextPosition)
 {
     // A phone that lags by one command: each answer comes after the echo of the next command.
-    // Read at the fixed places of the whole reply, position 2 would show position 1's entry
-    // and position 3 position 2's.
+    // Each answer that comes is owed to the command before: no position can be told, every
+    // field keeps what it showed, and one box lists them.
     const QString ok = QStringLiteral("\\r\\nOK\\r\\n");
     startPhone({"--reply", "AT+CPBR=1", "",
                 "--reply", "AT+CPBR=2", "\\r\\n+CPBR: 1,\"+420603123456\",145,\"Priklad\"\\r\\n" + ok,
@@ -210,10 +228,13 @@ TEST_F(NumbersTransfer, LateAnswersAreNotTakenForTheNextPosition)
     openWindow();
     read();
     EXPECT_EQ(phone.receivedCommands(), ReadCommands);
-    EXPECT_EQ(page->entries(), Entries{});
+    EXPECT_EQ(page->entries(), initialEntries());
     expectIdle();
-    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    ASSERT_EQ(shown.size(), 1);
+    for (int position : {1, 2, 3, 4, 7})
+        EXPECT_TRUE(shown[0].contains(QStringLiteral("Pozice %1: telefon neodpověděl, hodnota na stránce ponechána.").arg(position)));
     form.reset();
+    shown.clear();
 
     // A slow phone whose answers still come within the receive wait is read in full.
     startPhone({"--delay-ms", "150"}, PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") +
@@ -228,10 +249,10 @@ TEST_F(NumbersTransfer, LateAnswersAreNotTakenForTheNextPosition)
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }
 
-TEST_F(NumbersTransfer, ErrorGarbageAndOddAnswersLeaveOnlyTheirPositionEmpty)
+TEST_F(NumbersTransfer, ErrorAndGarbageKeepTheirFieldsAndAreListedInvalidIndexIsEmpty)
 {
     startPhone({"--error", "AT+CPBR=1",
-                "--reply", "AT+CPBR=2", QString(10000, u'\x7f'),
+                "--reply", "AT+CPBR=2", "\\r\\n" + QString(10000, u'\x7f') + "\\r\\n\\r\\nOK\\r\\n",
                 "--reply", "AT+CPBR=3", "\\r\\n+CME ERROR: 21\\r\\n"},
                PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") + PhoneSim::phoneBookLine(4, "+4206031", "Jan Novak") +
                    PhoneSim::phoneBookLine(7, "+420603777777", "Kredit"));
@@ -239,13 +260,31 @@ TEST_F(NumbersTransfer, ErrorGarbageAndOddAnswersLeaveOnlyTheirPositionEmpty)
     page->setEntries(someEntries());
     read();
     EXPECT_EQ(phone.receivedCommands(), ReadCommands);
-    Entries expected;
+    Entries expected = someEntries(); // positions 1 and 2 could not be read: kept
+    expected[2] = {};                 // invalid index: empty
     // A number of another length is read at the same fixed places.
     expected[3] = {QStringLiteral("+4206031\",145"), QStringLiteral("ovak")};
     expected[4] = {QStringLiteral("+420603777777"), QStringLiteral("Kredit")};
     EXPECT_EQ(page->entries(), expected);
     expectIdle();
-    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+    EXPECT_EQ(shown, QStringList{"Warning|Některé pozice se ze SIM nepodařilo načíst:\n"
+                                 "Pozice 1: telefon odmítl (ERROR), hodnota na stránce ponechána.\n"
+                                 "Pozice 2: odpověď telefonu nelze přečíst, hodnota na stránce ponechána."});
+
+    // The SIM busy just after power-up, then a write: nothing the page kept is deleted.
+    shown.clear();
+    form.reset();
+    startPhone({"--reply", "AT+CPBR=", "\r\n+CME ERROR: 14\r\n"}, PhoneSim::phoneBookLine(1, "+420603123456", "Priklad") +
+                                                                      PhoneSim::phoneBookLine(2, "+420777000222", "Dva"));
+    openWindow();
+    page->setEntries(someEntries());
+    read();
+    EXPECT_EQ(page->entries(), someEntries());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("Pozice 3: SIM je zaneprázdněna (+CME ERROR: 14), hodnota na stránce ponechána."));
+    page->Button2->click();
+    ASSERT_TRUE(waitIdle(9000));
+    EXPECT_FALSE(phone.receivedCommands().contains("AT+CPBW=2\r"));
 }
 
 TEST_F(NumbersTransfer, PhoneVanishingMidWriteEndsItWithOneError)
@@ -258,8 +297,9 @@ TEST_F(NumbersTransfer, PhoneVanishingMidWriteEndsItWithOneError)
     ASSERT_TRUE(waitIdle(5000));
     clock.advance(1700); // the rest of the write would be due by now
     expectIdle();
-    EXPECT_EQ(shown, QStringList{LostPhone.arg(10)}); // "AT+CPBW=2\r" cannot be written
-    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r"}));
+    // "AT+CPBW=2\r" cannot be written
+    EXPECT_EQ(shown, QStringList{LostPhone.arg(10) + "\nTelefon do té doby potvrdil zápis pozic 1."});
+    EXPECT_EQ(phone.receivedCommands(), (QList<QByteArray>{"AT\r", SimPhoneBook, "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r"}));
     EXPECT_EQ(page->entries(), initialEntries());
 
     // The window is still usable: a new exchange is refused or fails with one box.
@@ -280,9 +320,10 @@ TEST_F(NumbersTransfer, ARefusedWriteStopsAtItsPositionWithTheAnswerNamed)
     ASSERT_TRUE(waitIdle(6000));
     clock.advance(1700); // the next command would be due by now
     EXPECT_EQ(phone.receivedCommands(),
-              (QList<QByteArray>{"AT\r", "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r"}));
+              (QList<QByteArray>{"AT\r", SimPhoneBook, "AT+CPBW=1,\"+420603123456\",,\"Priklad\"\r", "AT+CPBW=2\r"}));
     EXPECT_EQ(shown, QStringList{"Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Telefon odmítl vymazání "
-                                 "pozice 2 telefonního seznamu SIM.\nOdpověď telefonu: +CME ERROR: 20 (paměť SIM je plná)"});
+                                 "pozice 2 telefonního seznamu SIM.\nOdpověď telefonu: +CME ERROR: 20 (paměť SIM je plná)\n"
+                                 "Telefon do té doby potvrdil zápis pozic 1."});
     EXPECT_EQ(page->entries(), initialEntries());
     expectIdle();
 }

@@ -103,37 +103,46 @@ inline QList<Scenario> scenarios(QWidget*& page, TForm1*& form)
     const QByteArray simSms = sms(1, 0, "079124603050020011000c9124603021436500000403cfa50c") +
                               sms(2, 2, "079124603050020011000c9124603021436500000407d0379c1d1ea301") +
                               sms(9, 3, "079124603050020011000c9124603021436500000404d62c5406");
-    // The store: nine deletes 1 s apart, 2 s after the last one the first of nine announced
-    // PDUs, each command 1 s after the one before.
-    const QList<qint64> storeTimes = every(0, 1000, 9) + every(10000, 1000, 18);
-    // The SMS read: the probe, 800 ms later the first read, then 1100 ms from read to read.
-    const QList<qint64> smsReadTimes = QList<qint64>{0} + every(800, 1100, 9);
+    // The memory and mode commands go on as soon as their OK is stored: 250 ms each with a phone
+    // that answers at once.
+    // The store: the SIM storage and the PDU mode, nine deletes 1 s apart, 2 s after the last
+    // one the first of nine announced PDUs, each command 1 s after the one before.
+    const QList<qint64> storeTimes = QList<qint64>{0, 250} + every(500, 1000, 9) + every(10500, 1000, 18);
+    // The SMS read: the probe, the storage and the mode in the 500 ms after it, 800 ms after the
+    // probe the first read, then 1100 ms from read to read.
+    const QList<qint64> smsReadTimes = QList<qint64>{0, 300, 550} + every(800, 1100, 9);
     const QStringList silent{QStringLiteral("Warning|POZOR - telefon nekomunikuje !")};
     // The read fills positions 1, 2 and 9 from the stored PDUs of the initial pairs 1, 4 and 9.
     kva::sms::SmsSet readBack;
     readBack[0] = kva::sms::initialSet()[0];
     readBack[1] = kva::sms::initialSet()[3];
     readBack[8] = kva::sms::initialSet()[8];
-    const QString none = QStringLiteral("+000000000000 +000000000000");
     return {
-        {"config-write", {}, {}, configWrite.first, configWrite.second, {0, 500, 2000}, {}, {}},
-        {"config-read", {}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {},
+        {"config-write", {}, {}, configWrite.first, configWrite.second, {0, 500, 750, 2250}, {}, {}},
+        {"config-read", {}, sim56, configRead.first, configRead.second, {0, 500, 750, 1250}, {},
          QStringLiteral("+000000000011 +000000092310")},
-        {"numbers-write", {}, {}, numbersWrite.first, numbersWrite.second, QList<qint64>{0} + every(300, 1500, 5), {}, {}},
-        {"numbers-read", {}, simNumbers, numbersRead.first, numbersRead.second, every(0, 300, 6), {},
+        {"numbers-write", {}, {}, numbersWrite.first, numbersWrite.second, QList<qint64>{0, 300} + every(550, 1500, 5), {},
+         {}},
+        {"numbers-read", {}, simNumbers, numbersRead.first, numbersRead.second, QList<qint64>{0, 300} + every(550, 300, 5), {},
          QStringLiteral("+420603123456/Priklad|/|/|/|+420603777777/Udržení")},
         {"sms-store", {}, {}, smsStore.first, smsStore.second, storeTimes, {}, {}},
         {"sms-read", {}, simSms, smsRead.first, smsRead.second, smsReadTimes, {}, shows(readBack)},
-        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, every(0, 1000, 9),
+        {"sms-delete", {}, simSms, smsDelete.first, smsDelete.second, QList<qint64>{0, 250} + every(500, 1000, 9),
          {QStringLiteral("Pomůcka pro nastavení konfigurace ALARMU GSM - Orvento|Opravdu vymazat SMS na pozicích 1 "
                          "až 9 v telefonu? Texty na této stránce budou také vymazány.")},
          {}},
         {"silent-phone", {"--silent"}, simNumbers, numbersRead.first, numbersRead.second, {0}, silent, {}},
-        {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second, {0}, silent, {}},
-        // The "OK" to the probe comes 400 ms after the echo: it is being received when the
-        // step that examines it falls due, which waits for it and then finds only "\r\nOK".
-        {"late-answer", {"--delay-ms", "400"}, sim56, configRead.first, configRead.second, {0}, silent, none},
-        {"error-answer", {"--error", "AT+CPBR=5"}, sim56, configRead.first, configRead.second, {0, 500, 1000}, {},
+        // Echo off: the phone answers, and the read goes as with echo.
+        {"no-echo", {"--no-echo"}, simSms, smsRead.first, smsRead.second, smsReadTimes, {}, shows(readBack)},
+        // Every answer comes 400 ms after its command: each wait that falls due while an answer
+        // is being received waits for it, the phone-book choice goes on once its OK is stored,
+        // and both positions are read (the recorded answers came a millisecond later still).
+        {"late-answer", {"--delay-ms", "400"}, sim56, configRead.first, configRead.second, {0, 650, 1301, 1952}, {},
+         QStringLiteral("+000000000011 +000000092310")},
+        // The recorded OK to the phone-book choice came 1 ms after the command.
+        {"error-answer", {"--error", "AT+CPBR=5"}, sim56, configRead.first, configRead.second, {0, 500, 751, 1251},
+         {QStringLiteral("Warning|Některé pozice se ze SIM nepodařilo načíst:\n"
+                         "Pozice 5: telefon odmítl (ERROR), hodnota na stránce ponechána.")},
          QStringLiteral("+000000000000 +000000092310")},
     };
 }

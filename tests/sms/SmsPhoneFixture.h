@@ -32,9 +32,15 @@ inline const QList<QByteArray>& initialPdus()
 }
 
 // What the store of the initial fields sends: nine deletes, then each announcement and its PDU.
+// The SIM's message storage and the PDU mode, selected before the first SMS command.
+inline QByteArray smsMemoryCommands()
+{
+    return "AT+CPMS=\"SM\",\"SM\",\"SM\"\rAT+CMGF=0\r";
+}
+
 inline QByteArray storeTranscript()
 {
-    QByteArray out;
+    QByteArray out = smsMemoryCommands();
     for (int n = 1; n <= 9; ++n)
         out += "AT+CMGD=" + QByteArray::number(n) + '\r';
     const int lengths[9] = {17, 17, 17, 21, 21, 18, 18, 18, 18};
@@ -46,7 +52,7 @@ inline QByteArray storeTranscript()
 // What a read sends: the probe, then AT+CMGR for positions 1 to 9.
 inline QByteArray readTranscript()
 {
-    QByteArray out = "AT\r";
+    QByteArray out = "AT\r" + smsMemoryCommands();
     for (int n = 1; n <= 9; ++n)
         out += "AT+CMGR=" + QByteArray::number(n) + '\r';
     return out;

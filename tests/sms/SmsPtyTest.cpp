@@ -30,7 +30,7 @@ TEST_F(SmsPhonePty, DeleteClearsPositionsOneToNineAndTheFields)
     openWindow();
     page->Button4->click();
     ASSERT_TRUE(waitIdle(60000));
-    QByteArray expected;
+    QByteArray expected = smsMemoryCommands();
     for (int n = 1; n <= 9; ++n)
         expected += "AT+CMGD=" + QByteArray::number(n) + '\r';
     EXPECT_EQ(phone.received(), expected);
@@ -41,4 +41,23 @@ TEST_F(SmsPhonePty, DeleteClearsPositionsOneToNineAndTheFields)
     expectIdle(QStringLiteral("Vymazáno, telefon potvrdil všechna vymazání"));
     ASSERT_EQ(shown.size(), 1); // the question, answered yes
     EXPECT_TRUE(shown[0].contains(QStringLiteral("Opravdu vymazat SMS na pozicích 1 až 9 v telefonu?")));
+}
+
+TEST_F(SmsPhonePty, AStoreStoppedAfterThePromptLeavesThePhoneAnsweringAgain)
+{
+    // The prompt comes after the check: the store stops there and ESC takes the phone out of
+    // the message, so the next exchange is answered.
+    startPhone({"--prompt-delay-ms", "1500"});
+    openWindow();
+    page->Button3->click();
+    ASSERT_TRUE(waitIdle(60000));
+    ASSERT_TRUE(phone.waitForReceived("AT+CMGW=17\r\x1b", 3000)) << phone.received().right(60).toStdString();
+    ASSERT_EQ(shown.size(), 1) << shown.join(u'\n').toStdString();
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("Telefon neodpověděl na uložení SMS pro pozici 1.")));
+    shown.clear();
+    QTest::qWait(1000); // the late prompt and the OK to the ESC come and go
+    page->Button1->click();
+    ASSERT_TRUE(waitIdle(60000));
+    EXPECT_TRUE(phone.received().endsWith("AT+CMGR=9\r"));
+    EXPECT_FALSE(shown.contains(QStringLiteral("Warning|POZOR - telefon nekomunikuje !")));
 }

@@ -35,7 +35,7 @@ TEST_F(SmsPhone, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
     shown.clear();
 
     ASSERT_TRUE(waitIdle(40000));
-    EXPECT_EQ(clock.nowMs(), 28000);
+    EXPECT_EQ(clock.nowMs(), 28500);
     EXPECT_TRUE(phone.sent().endsWith("+CMGW: 9\r\n\r\nOK\r\n"));
 
     EXPECT_EQ(phone.received(), storeTranscript());
@@ -46,14 +46,15 @@ TEST_F(SmsPhone, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
         EXPECT_TRUE(state.contains(PhoneSim::smsLine(i + 1, 2, initialPdus()[i].toUpper()))) << i + 1;
     EXPECT_TRUE(state.contains(PhoneSim::smsLine(12, 3, other)));
 
-    // Each command is followed by its second, and one more second lies between the deletes and
-    // the writes: the nine deletes go at 0 … 8 s, the announcements at 10, 12 … 26 s (each
-    // PDU one second after its announcement). The pauses are counted from the start, so a
-    // command held up a little does not delay the ones after it.
-    QList<qint64> planned;
+    // The storage and the mode go first, each on once its OK is stored (0 and 250 ms). Each
+    // command after them is followed by its second, and one more second lies between the
+    // deletes and the writes: the nine deletes go at 0.5 … 8.5 s, the announcements at 10.5,
+    // 12.5 … 26.5 s (each PDU one second after its announcement). The pauses are counted from
+    // the start, so a command held up a little does not delay the ones after it.
+    QList<qint64> planned{0, 250};
     for (int i = 0; i < 18; ++i)
-        planned << 1000 * (i < 9 ? i : 10 + 2 * (i - 9));
-    EXPECT_EQ(phone.receivedTimes("AT+CMG"), planned);
+        planned << 500 + 1000 * (i < 9 ? i : 10 + 2 * (i - 9));
+    EXPECT_EQ(phone.receivedTimes("AT+C"), planned);
     EXPECT_EQ(progress, (QStringList{"12 Mažu pozice na SIM", "24 Mažu pozice na SIM", "36 Mažu pozice na SIM",
                                      "48 Mažu pozice na SIM", "60 Mažu pozice na SIM", "72 Mažu pozice na SIM",
                                      "84 Mažu pozice na SIM", "96 Mažu pozice na SIM", "0 Ukládám na pozice na SIM",
@@ -81,10 +82,11 @@ TEST_F(SmsPhone, StoreOfTheInitialFieldsThenReadBackRestoresAllNinePairs)
                                      "100 Moment prosím, pracuji"}));
     expectIdle();
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
-    // 300 ms to the probe's tick, 500 ms pause, then 300 ms per answer and 800 ms between reads.
+    // 300 ms to the probe's tick, the storage and the mode in the 500 ms after it, then 300 ms
+    // per answer and 800 ms between reads.
     QList<qint64> reads;
-    for (qint64 at : phone.receivedTimes("AT").mid(18)) // after the 18 commands of the store
+    for (qint64 at : phone.receivedTimes("AT").mid(20)) // after the 20 commands of the store
         reads << at - readStart;
-    EXPECT_EQ(reads, (QList<qint64>{0, 800, 1900, 3000, 4100, 5200, 6300, 7400, 8500, 9600}));
+    EXPECT_EQ(reads, (QList<qint64>{0, 300, 550, 800, 1900, 3000, 4100, 5200, 6300, 7400, 8500, 9600}));
     EXPECT_EQ(readTook, 9900);
 }

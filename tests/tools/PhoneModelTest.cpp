@@ -358,3 +358,56 @@ TEST(PhoneModel, FloodingAndVanishingPhones)
     EXPECT_TRUE(phone.vanished());
     EXPECT_EQ(talk(phone, "AT\r"), "");
 }
+
+TEST(PhoneModel, PhoneMemoryKeepsWritesOffTheSimUntilTheSimIsChosen)
+{
+    PhoneOptions o;
+    o.phoneMemory = true;
+    PhoneModel phone(o);
+    EXPECT_EQ(answer(phone, "AT+CPBS?\r"), "\r\n+CPBS: \"ME\",0,250\r\n" + kOk);
+    EXPECT_EQ(answer(phone, "AT+CPBW=5,\"+000000000001\",,\"Setup\"\r"), kOk);
+    EXPECT_EQ(phone.store().entry(5), nullptr);
+    ASSERT_NE(phone.phoneStore().entry(5), nullptr);
+    EXPECT_EQ(answer(phone, "AT+CPBS=\"SM\"\r"), kOk);
+    EXPECT_EQ(answer(phone, "AT+CPBW=5,\"+000000000001\",,\"Setup\"\r"), kOk);
+    EXPECT_NE(phone.store().entry(5), nullptr);
+
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMGW: 1\r\n" + kOk);
+    EXPECT_EQ(phone.store().sms(1), nullptr); // the phone's memory
+    EXPECT_EQ(answer(phone, "AT+CPMS=\"SM\",\"SM\",\"SM\"\r"), "\r\n+CPMS: 0,30,0,30,0,30\r\n" + kOk);
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMGW: 1\r\n" + kOk);
+    EXPECT_NE(phone.store().sms(1), nullptr);
+}
+
+TEST(PhoneModel, TextModeTakesThePduAsTextAndClaimsAPosition)
+{
+    PhoneOptions o;
+    o.textMode = true;
+    PhoneModel phone(o);
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMGW: 1\r\n" + kOk);
+    EXPECT_EQ(phone.store().sms(1), nullptr);
+    EXPECT_EQ(phone.textMessages(), 1u);
+    EXPECT_EQ(answer(phone, "AT+CMGF=0\r"), kOk);
+    EXPECT_EQ(storePdu(phone, kSubmitOk2, 17), "\r\n+CMGW: 1\r\n" + kOk);
+    EXPECT_NE(phone.store().sms(1), nullptr);
+}
+
+TEST(PhoneModel, RefusalsEmptyDeleteErrorLatePromptAndNotice)
+{
+    PhoneOptions o;
+    o.refuseSim = true;
+    o.emptyDeleteError = true;
+    o.promptDelayMs = 1500;
+    o.promptNotice = true;
+    PhoneModel phone(o);
+    EXPECT_EQ(answer(phone, "AT+CPBS=\"SM\"\r"), "\r\n+CME ERROR: 3\r\n");
+    EXPECT_EQ(answer(phone, "AT+CPMS=\"SM\",\"SM\",\"SM\"\r"), "\r\n+CMS ERROR: 302\r\n");
+    EXPECT_EQ(answer(phone, "AT+CMGD=4\r"), "\r\nERROR\r\n");
+    const auto out = phone.feed("AT+CMGW=17\r");
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[1].bytes, "\r\n> \r\n+CMTI: \"SM\",1\r\n");
+    EXPECT_EQ(out[1].extraDelayMs, 1500);
+    // ESC leaves the message; ESC outside one drops the line typed so far.
+    EXPECT_EQ(talk(phone, "\x1b"), "\x1b" + kOk);
+    EXPECT_EQ(talk(phone, "AT+CPBR\x1b" "AT\r"), "AT+CPBR\x1b" "AT\r" + kOk);
+}

@@ -27,6 +27,14 @@ const char* const kUsage =
     "  --flood N            answer every command with N bytes of noise, no OK\n"
     "  --vanish-on CMD      on a command beginning with CMD, close the device and\n"
     "                       exit at once, as a pulled cable (no answer)\n"
+    "  --phone-memory       phone book and SMS start in the phone's own memory (ME)\n"
+    "                       until AT+CPBS=\"SM\" / AT+CPMS=\"SM\" select the SIM\n"
+    "  --text-mode          SMS start in text mode (AT+CMGF=1): a PDU sent is kept\n"
+    "                       as text, not on the SIM\n"
+    "  --refuse-sim         refuse AT+CPBS=\"SM\" and AT+CPMS=\"SM\"\n"
+    "  --empty-delete-error answer ERROR to AT+CMGD of an empty position\n"
+    "  --prompt-delay-ms N  the \"> \" prompt of AT+CMGW comes N ms later still\n"
+    "  --prompt-notice      a \"+CMTI:\" notice follows the prompt\n"
     "  --help               this text\n";
 
 namespace {
@@ -121,6 +129,23 @@ RunOptions parseOptions(const std::vector<std::string>& args)
             o.phone.smsFirstFree = toInt(name, take());
         } else if (name == "--sms-capacity") {
             o.phone.smsCapacity = toInt(name, take());
+        } else if (name == "--phone-memory") {
+            flag();
+            o.phone.phoneMemory = true;
+        } else if (name == "--text-mode") {
+            flag();
+            o.phone.textMode = true;
+        } else if (name == "--refuse-sim") {
+            flag();
+            o.phone.refuseSim = true;
+        } else if (name == "--empty-delete-error") {
+            flag();
+            o.phone.emptyDeleteError = true;
+        } else if (name == "--prompt-delay-ms") {
+            o.phone.promptDelayMs = toInt(name, take());
+        } else if (name == "--prompt-notice") {
+            flag();
+            o.phone.promptNotice = true;
         } else if (name == "--help" || name == "-h") {
             flag();
             o.help = true;

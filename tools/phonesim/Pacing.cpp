@@ -12,7 +12,7 @@ std::vector<Timed> Pacing::schedule(const std::vector<Output>& out, int64_t now)
             timed.push_back({now, o.bytes});
             continue;
         }
-        int64_t due = std::max(now + delayMs_, lastAnswerDue_);
+        int64_t due = std::max(now + delayMs_ + o.extraDelayMs, lastAnswerDue_);
         const size_t step = pieceBytes_ > 0 ? static_cast<size_t>(pieceBytes_) : o.bytes.size();
         for (size_t i = 0; i < o.bytes.size(); i += step) {
             if (i > 0)

@@ -87,6 +87,8 @@ std::string joined(const std::vector<Output>& out)
 PhoneModel::PhoneModel(PhoneOptions options, SimStore store)
     : options_(std::move(options)), store_(std::move(store)), echo_(options_.echo)
 {
+    bookOnSim_ = smsOnSim_ = !options_.phoneMemory;
+    textMode_ = options_.textMode;
 }
 
 bool PhoneModel::takeChanged()
@@ -130,6 +132,7 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
             } else if (c == kEsc) {
                 resetInput();
                 answer = kOk;
+                textPending_ = false;
             } else if (c == '\r' || c == '\n' || c == ' ') {
                 // line breaks inside the PDU text are not part of it
             } else if (pdu_.size() < kMaxPdu) {
@@ -148,6 +151,8 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
                 answer = command(line);
         } else if (c == '\n') {
             // the LF of a CR LF line end
+        } else if (c == kEsc) {
+            line_.clear(); // ESC outside a message cancels the line typed so far
         } else if (c == kBackspace) {
             if (!line_.empty())
                 line_.pop_back();
@@ -161,7 +166,10 @@ std::vector<Output> PhoneModel::feed(const std::string& bytes)
         if (!answer.empty()) {
             ++answers_;
             flushEcho(out);
-            out.push_back({Output::Answer, answer});
+            const bool prompt = answer == "\r\n> ";
+            if (prompt && options_.promptNotice)
+                answer += "\r\n+CMTI: \"SM\",1\r\n";
+            out.push_back({Output::Answer, answer, prompt ? options_.promptDelayMs : 0});
         }
         if (vanished_)
             break; // the rest of the input is never read
@@ -205,13 +213,24 @@ std::string PhoneModel::command(const std::string& line)
     if (body == "+CGMM")
         return "\r\nSF-1 phonesim\r\n" + kOk;
     if (body == "+CPBS?")
-        return "\r\n+CPBS: \"SM\"," + std::to_string(store_.phoneBook().size()) + "," +
-               std::to_string(SimStore::kPhoneBookSize) + "\r\n" + kOk;
+        return std::string("\r\n+CPBS: \"") + (bookOnSim_ ? "SM" : "ME") + "\"," +
+               std::to_string(bookStore().phoneBook().size()) + "," + std::to_string(SimStore::kPhoneBookSize) +
+               "\r\n" + kOk;
+    if (startsWith(body, "+CPBS="))
+        return memorySelect(params(6), true);
+    if (startsWith(body, "+CPMS=") && body != "+CPMS=?")
+        return memorySelect(params(6), false);
+    if (body == "+CMGF=0" || body == "+CMGF=1") {
+        textMode_ = body == "+CMGF=1";
+        return kOk;
+    }
+    if (body == "+CMGF?")
+        return std::string("\r\n+CMGF: ") + (textMode_ ? "1" : "0") + "\r\n" + kOk;
     if (body == "+CPBR=?")
         return "\r\n+CPBR: (1-" + std::to_string(SimStore::kPhoneBookSize) + "),20,14\r\n" + kOk;
     if (body == "+CPMS?") {
-        const std::string store = "\"SM\"," + std::to_string(store_.messages().size()) + "," +
-                                  std::to_string(SimStore::kSmsSize);
+        const std::string store = std::string(smsOnSim_ ? "\"SM\"," : "\"ME\",") +
+                                  std::to_string(smsStore().messages().size()) + "," + std::to_string(SimStore::kSmsSize);
         return "\r\n+CPMS: " + store + "," + store + "," + store + "\r\n" + kOk;
     }
     if (startsWith(body, "+CPBW="))
@@ -247,7 +266,7 @@ std::string PhoneModel::phoneBookWrite(const std::string& p)
     if (i == p.size()) {
         if (!index)
             return kError;
-        store_.eraseEntry(*index);
+        bookStore().eraseEntry(*index);
         changed_ = true;
         return kOk;
     }
@@ -286,12 +305,12 @@ std::string PhoneModel::phoneBookWrite(const std::string& p)
     if (dial.size() - (dial.empty() || dial[0] != '+' ? 0 : 1) > 20)
         return kCmeDialStringTooLong;
     if (!index) {
-        const int free = store_.firstFreeEntry();
+        const int free = bookStore().firstFreeEntry();
         if (free == 0)
             return kCmeMemoryFull;
         index = free;
     }
-    store_.setEntry(*index, makeEntry(dial, type, name));
+    bookStore().setEntry(*index, makeEntry(dial, type, name));
     changed_ = true;
     return kOk;
 }
@@ -310,7 +329,7 @@ std::string PhoneModel::phoneBookRead(const std::string& p)
         return kCmeInvalidIndex;
     std::string answer;
     for (int pos = *first; pos <= *last; ++pos) {
-        if (const PhoneBookEntry* e = store_.entry(pos))
+        if (const PhoneBookEntry* e = bookStore().entry(pos))
             answer += "\r\n+CPBR: " + std::to_string(pos) + ",\"" + e->shownNumber() + "\"," +
                 std::to_string(e->type) + ",\"" + e->name + "\"";
     }
@@ -329,6 +348,14 @@ std::string PhoneModel::smsWrite(const std::string& p)
     const auto status = parts.size() == 2 ? number(parts[1]) : std::optional<int>(2);
     if (!length || !status || *status > 3)
         return kError;
+    if (textMode_) {
+        // In text mode the parameter is the destination and what follows is the text itself.
+        pduMode_ = true;
+        textPending_ = true;
+        pdu_.clear();
+        pduTooLong_ = false;
+        return "\r\n> ";
+    }
     if (*length < 1 || *length > 255)
         return kCmsInvalidPduParam;
     pduMode_ = true;
@@ -344,10 +371,20 @@ std::string PhoneModel::finishPdu()
     const std::string pdu = upper(pdu_);
     const bool tooLong = pduTooLong_;
     resetInput();
+    if (textPending_) {
+        // Kept as a text message, not on the SIM as a PDU; the phone names the position the
+        // SIM would have given it.
+        textPending_ = false;
+        ++textMessages_;
+        int pos = options_.smsFirstFree;
+        while (pos <= SimStore::kSmsSize && smsStore().sms(pos))
+            ++pos;
+        return "\r\n+CMGW: " + std::to_string(pos) + "\r\n" + kOk;
+    }
     const auto length = tpduLength(pdu);
     if (tooLong || !length || *length != pduLength_)
         return kCmsInvalidPduParam;
-    const int pos = store_.addSms(StoredSms{pduStatus_, pdu}, options_.smsFirstFree, options_.smsCapacity);
+    const int pos = smsStore().addSms(StoredSms{pduStatus_, pdu}, options_.smsFirstFree, options_.smsCapacity);
     if (pos == 0)
         return kCmsMemoryFull;
     changed_ = true;
@@ -363,13 +400,15 @@ std::string PhoneModel::smsRead(const std::string& p)
         return kError;
     if (*index < 1 || *index > SimStore::kSmsSize)
         return kCmsInvalidIndex;
-    const StoredSms* m = store_.sms(*index);
+    const StoredSms* m = smsStore().sms(*index);
     if (!m)
         return options_.emptyCmgrOk ? kOk : kCmsInvalidIndex;
+    if (textMode_)
+        return "\r\n+CMGR: \"STO UNSENT\",\"\",\r\nZprava v textovem rezimu\r\n" + kOk;
     std::string answer = "\r\n+CMGR: " + std::to_string(m->status) + ",," +
         std::to_string(tpduLength(m->pdu).value_or(0)) + "\r\n" + m->pdu + "\r\n" + kOk;
     if (m->status == 0) {
-        store_.markRead(*index);
+        smsStore().markRead(*index);
         changed_ = true;
     }
     return answer;
@@ -386,11 +425,33 @@ std::string PhoneModel::smsDelete(const std::string& p)
         return kError;
     if (*index < 1 || *index > SimStore::kSmsSize)
         return kCmsInvalidIndex;
-    if (store_.sms(*index)) {
-        store_.eraseSms(*index);
+    if (smsStore().sms(*index)) {
+        smsStore().eraseSms(*index);
         changed_ = true;
+    } else if (options_.emptyDeleteError) {
+        return kError;
     }
     return kOk;
+}
+
+// AT+CPBS="SM" / "ME" and AT+CPMS="SM"[,"SM"[,"SM"]]: where the phone book and the messages
+// live from now on.
+std::string PhoneModel::memorySelect(const std::string& params, bool phoneBook)
+{
+    const std::string up = upper(params);
+    const std::string first = up.substr(0, up.find(','));
+    const bool sim = first == "\"SM\"";
+    if (!sim && first != "\"ME\"")
+        return phoneBook ? kError : "\r\n+CMS ERROR: 302\r\n";
+    if (sim && options_.refuseSim)
+        return phoneBook ? "\r\n+CME ERROR: 3\r\n" : "\r\n+CMS ERROR: 302\r\n";
+    if (phoneBook) {
+        bookOnSim_ = sim;
+        return kOk;
+    }
+    smsOnSim_ = sim;
+    const std::string count = std::to_string(smsStore().messages().size()) + "," + std::to_string(SimStore::kSmsSize);
+    return "\r\n+CPMS: " + count + "," + count + "," + count + "\r\n" + kOk;
 }
 
 } // namespace phonesim

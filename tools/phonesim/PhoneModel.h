@@ -18,6 +18,13 @@ struct PhoneOptions {
     std::vector<std::pair<std::string, std::string>> replies;  // command prefix -> raw answer
     size_t floodBytes = 0;        // > 0: every command is answered by this many bytes of noise
     std::string vanishPrefix;     // a command beginning with this makes the phone vanish
+    // What a phone may be set to, or do, that the program must cope with:
+    bool phoneMemory = false;     // phone book and SMS start in the phone's own memory ("ME")
+    bool textMode = false;        // SMS in text mode at start (AT+CMGF=1)
+    bool refuseSim = false;       // AT+CPBS="SM" and AT+CPMS="SM",... are refused
+    bool emptyDeleteError = false; // AT+CMGD of an empty position: "ERROR" instead of "OK"
+    int promptDelayMs = 0;        // the "> " prompt of AT+CMGW comes this much later
+    bool promptNotice = false;    // a "+CMTI:" notice follows the prompt at once
 };
 
 // What the phone sends back: the echo goes out at once, answers may be delayed.
@@ -25,12 +32,15 @@ struct Output {
     enum Kind { Echo, Answer };
     Kind kind;
     std::string bytes;
+    int extraDelayMs = 0; // an answer the phone is slower with than with the others
     bool operator==(const Output& o) const { return kind == o.kind && bytes == o.bytes; }
 };
 
 std::string joined(const std::vector<Output>& out);
 
-// The AT dialogue of a phone with command echo, phone book and SMS store (PDU mode).
+// The AT dialogue of a phone with command echo, phone book and SMS store (PDU mode), on the
+// SIM ("SM") or in the phone's own memory ("ME", AT+CPBS / AT+CPMS), in PDU or text mode
+// (AT+CMGF).
 // Fed the bytes received on the line in any pieces; returns what the phone sends back.
 // Commands end with CR; answers are framed CR LF ... CR LF (3GPP TS 27.007 / 27.005).
 class PhoneModel {
@@ -46,6 +56,9 @@ public:
     // A command named by PhoneOptions::vanishPrefix arrived: the phone is to disappear now.
     bool vanished() const { return vanished_; }
     const SimStore& store() const { return store_; }
+    // What went to the phone's own memory, or was stored as text: never on the SIM.
+    const SimStore& phoneStore() const { return phone_; }
+    size_t textMessages() const { return textMessages_; }
     // True once after every change of the SIM contents (to save the state file).
     bool takeChanged();
 
@@ -62,8 +75,18 @@ private:
     std::string smsRead(const std::string& params);
     std::string smsDelete(const std::string& params);
 
+    std::string memorySelect(const std::string& params, bool phoneBook);
+    SimStore& bookStore() { return bookOnSim_ ? store_ : phone_; }
+    SimStore& smsStore() { return smsOnSim_ ? store_ : phone_; }
+
     PhoneOptions options_;
     SimStore store_;
+    SimStore phone_;      // the phone's own memory
+    bool bookOnSim_ = true;
+    bool smsOnSim_ = true;
+    bool textMode_ = false;
+    bool textPending_ = false; // the text being typed after AT+CMGW in text mode
+    size_t textMessages_ = 0;
     bool echo_;
     bool changed_ = false;
     int answers_ = 0;
