@@ -90,12 +90,12 @@ TEST_F(SimLinkTest, AFailureInTheMiddleStopsThePageAndIsShownOnce)
     waiting = "AT\r\r\nOK\r\n";
     channel.dataReceived();
     clock.advance(500);
-    EXPECT_EQ(written, QByteArray("AT\rAT+CPBR=5\r"));
+    EXPECT_EQ(written, QByteArray("AT\rAT+CPBS=\"SM\"\r"));
     channel.fail(QStringLiteral("Read data error - AfComPort1 "));
     EXPECT_EQ(stopped, 1);
     EXPECT_FALSE(link.busy());
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].endsWith(QStringLiteral("|Read data error - AfComPort1 ")));
     clock.runUntilIdle();
-    EXPECT_EQ(written, QByteArray("AT\rAT+CPBR=5\r")); // nothing more after the failure
+    EXPECT_EQ(written, QByteArray("AT\rAT+CPBS=\"SM\"\r")); // nothing more after the failure
 }
