@@ -108,10 +108,10 @@ int main(int argc, char** argv)
                            PhoneSim::phoneBookLine(5, "+000000000011", "Setup") +
                            PhoneSim::phoneBookLine(6, "+000000092310", "Casy");
     const Case cases[] = {
-        {"config write", 2500, sim, config, [&page] { return static_cast<TForm5*>(page)->BitBtn3; }},
-        {"config read", 1500, sim, config, [&page] { return static_cast<TForm5*>(page)->Button1; }},
-        {"numbers write", 7800, sim, numbers, [&page] { return static_cast<TForm6*>(page)->Button2; }},
-        {"numbers read", 1800, sim, numbers, [&page] { return static_cast<TForm6*>(page)->Button1; }},
+        {"config write", 2750, sim, config, [&page] { return static_cast<TForm5*>(page)->BitBtn3; }},
+        {"config read", 1750, sim, config, [&page] { return static_cast<TForm5*>(page)->Button1; }},
+        {"numbers write", 8050, sim, numbers, [&page] { return static_cast<TForm6*>(page)->Button2; }},
+        {"numbers read", 2050, sim, numbers, [&page] { return static_cast<TForm6*>(page)->Button1; }},
     };
     for (int i = 0; i < rounds; ++i)
         for (const Case& c : cases)
