@@ -4,8 +4,8 @@
 // the phone-book entry, the probe and the SMS window's Retezec and PDU line.
 #include "Cp1250.h"
 #include "FuzzSupport.h"
-#include "NumberTransfer.h"
 #include "AtCommands.h"
+#include "AtSim.h"
 #include "PhoneReply.h"
 #include "SmsTransfer.h"
 
@@ -47,10 +47,15 @@ void checkEntry(const QString& reply, int position)
     } else {
         check(e.number.isEmpty() && e.name.isEmpty(), "absent entry with a number or name");
     }
-    const auto decoded = numbers::decodeReadReply(reply, position);
-    check(decoded.has_value() == e.present, "number window and reply reader disagree");
-    if (decoded)
-        check(decoded->number == e.number && decoded->name == e.name, "number window changed the entry");
+    const sim::PositionResult r = at::phoneBookResult(reply, position);
+    check(r.position == position, "result for another position");
+    if (r.found()) {
+        check(reply.contains(QStringLiteral("+CPBR: %1,").arg(position)), "entry without its result line");
+        check(r.entry.number.size() <= 13 && !r.entry.name.contains(u'"'), "entry beyond its fixed places");
+    } else {
+        check(r.entry.number.isEmpty() && r.entry.name.isEmpty(), "an empty or failed position with an entry");
+        check(r.outcome != sim::PositionResult::Failed || !r.reason.isEmpty(), "a failure without its reason");
+    }
 
     // A late answer to another read, or noise, received before the echo changes nothing.
     if (reply.contains(command)) {

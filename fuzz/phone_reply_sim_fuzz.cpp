@@ -4,10 +4,10 @@
 // fuzz input; the reply also holds the late answer to the read before it.
 #include "Cp1250.h"
 #include "FuzzSupport.h"
-#include "NumberTransfer.h"
 #include "PDU.h"
 #include "PhoneModel.h"
 #include "AtCommands.h"
+#include "AtSim.h"
 #include "PhoneReply.h"
 #include "SmsEncoding.h"
 #include "SmsTransfer.h"
@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(entry.present, "written entry not found in the answer");
     check(entry.number == number, "number does not come back");
     check(entry.name == name, "name does not come back");
-    const auto decoded = numbers::decodeReadReply(reply, position);
-    check(decoded && decoded->number == number && decoded->name == name, "number window reads another entry");
+    const sim::PositionResult read = at::phoneBookResult(talk(phone, phoneBookReadCommand(position)), position);
+    check(read.found() && read.entry.number == number && read.entry.name == name, "the pages' read finds another entry");
 
     // The SMS window's store and read: the text of the entry as message text, the commands as
     // the store and the read send them.
