@@ -342,6 +342,20 @@ Exchange phoneBookRead(PhoneChannel& channel, const QList<int>& positions, int w
     return e;
 }
 
+// The start of a phone-book write: the probe, the page busy with its gauge at `gauge`, the SIM
+// phone book chosen.
+Exchange phoneBookWriteStart(PhoneChannel& channel, int waitMs, int gauge, const Progress& p)
+{
+    Exchange e = channel.probe(waitMs, p.notAnswered);
+    e.then([p, gauge] {
+        tell(p.answered);
+        tell(p.working, sim::workingText());
+        tell(p.progress, gauge);
+    });
+    selectPhoneBook(e, channel, NothingWritten);
+    return e;
+}
+
 } // namespace
 
 Exchange configurationRead(PhoneChannel& channel, const QList<int>& positions, const Progress& p)
@@ -353,13 +367,7 @@ Exchange configurationRead(PhoneChannel& channel, const QList<int>& positions, c
 Exchange configurationWrite(PhoneChannel& channel, const QList<sim::EntryToWrite>& entries, const Progress& p)
 {
     using namespace configuration;
-    Exchange e = channel.probe(AnswerWaitMs, p.notAnswered);
-    e.then([p] {
-        tell(p.answered);
-        tell(p.working, sim::workingText());
-        tell(p.progress, 25);
-    });
-    selectPhoneBook(e, channel, NothingWritten);
+    Exchange e = phoneBookWriteStart(channel, AnswerWaitMs, 25, p);
     // Each command is confirmed by the phone before the exchange goes on: the first at the end
     // of the pause it already has, the others within one answer wait after them.
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -392,13 +400,7 @@ Exchange numbersRead(PhoneChannel& channel, const QList<int>& positions, const P
 Exchange numbersWrite(PhoneChannel& channel, const QList<sim::EntryToWrite>& entries, const Progress& p)
 {
     using namespace numbers;
-    Exchange e = channel.probe(AnswerWaitMs, p.notAnswered);
-    e.then([p] {
-        tell(p.answered);
-        tell(p.working, sim::workingText());
-        tell(p.progress, 0);
-    });
-    selectPhoneBook(e, channel, NothingWritten);
+    Exchange e = phoneBookWriteStart(channel, AnswerWaitMs, 0, p);
     const int count = int(entries.size());
     for (int i = 0; i < count; ++i) {
         const sim::EntryToWrite& entry = entries[i];
