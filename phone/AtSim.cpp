@@ -201,6 +201,14 @@ namespace {
 QString noAnswer() { return QStringLiteral("telefon neodpověděl"); }
 QString unreadable() { return QStringLiteral("odpověď telefonu nelze přečíst"); }
 
+PositionResult emptyResult(int position)
+{
+    PositionResult r;
+    r.position = position;
+    r.outcome = PositionResult::Empty;
+    return r;
+}
+
 PositionResult failedResult(int position, const QString& reason)
 {
     PositionResult r;
@@ -225,16 +233,12 @@ PositionResult phoneBookResult(const QString& received, int position, int& outst
     if (reply.final == AtReply::Refused) {
         // Invalid index or not found: the phones' ways of saying the position is empty.
         const int code = refusalCode(reply.refusal, u"+CME ERROR");
-        if (code == 21 || code == 22) {
-            r.outcome = PositionResult::Empty;
-            return r;
-        }
+        if (code == 21 || code == 22)
+            return emptyResult(position);
         return failedResult(position, refusalReason(reply.refusal));
     }
-    if (reply.information.isEmpty()) {
-        r.outcome = PositionResult::Empty;
-        return r;
-    }
+    if (reply.information.isEmpty())
+        return emptyResult(position);
     const QString line = reply.information.first();
     if (reply.information.size() != 1 || !line.startsWith(QStringLiteral("+CPBR: %1,").arg(position)))
         return failedResult(position, unreadable());
@@ -264,16 +268,12 @@ PositionResult messageResult(const QString& received, int position, int& outstan
     PositionResult r;
     r.position = position;
     if (reply.final == AtReply::Refused) {
-        if (refusalCode(reply.refusal, u"+CMS ERROR") == 321) { // invalid index: nothing stored there
-            r.outcome = PositionResult::Empty;
-            return r;
-        }
+        if (refusalCode(reply.refusal, u"+CMS ERROR") == 321) // invalid index: nothing stored there
+            return emptyResult(position);
         return failedResult(position, refusalReason(reply.refusal));
     }
-    if (reply.information.isEmpty()) {
-        r.outcome = PositionResult::Empty;
-        return r;
-    }
+    if (reply.information.isEmpty())
+        return emptyResult(position);
     if (reply.information.size() != 2 || !reply.information[0].startsWith(u"+CMGR:") ||
         !isHexPdu(reply.information[1]))
         return failedResult(position, unreadable());
